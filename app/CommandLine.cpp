@@ -1,0 +1,74 @@
+#include "CommandLine.h"
+
+namespace {
+
+// Hands a token to the affix when "-a" is waiting for one, else to the files.
+class TokenSink {
+public:
+    explicit TokenSink(CommandLine& result) : result_(result) {}
+
+    void ExpectAffix() { affixPending_ = true; }
+
+    void Take(std::wstring token)
+    {
+        if (affixPending_) {
+            result_.affix = std::move(token);
+            affixPending_ = false;
+        } else {
+            result_.files.push_back(std::move(token));
+        }
+    }
+
+private:
+    CommandLine& result_;
+    bool affixPending_ = false;
+};
+
+}  // namespace
+
+CommandLine ParseCommandLine(const wchar_t* text)
+{
+    CommandLine result;
+    const std::wstring line = text ? std::wstring(text) : std::wstring();
+    const std::size_t length = line.size();
+    TokenSink sink(result);
+
+    std::size_t pos = 0;
+    while (pos < length) {
+        const wchar_t c = line[pos];
+        if (c == L'-') {
+            // Option letters are ASCII only and case-blind; anything else
+            // drops the dash and is read again as ordinary text.
+            const wchar_t letter = pos + 1 < length ? line[pos + 1] : L'\0';
+            if (letter == L'a' || letter == L'A') {
+                sink.ExpectAffix();
+                pos += 2;
+            } else if (letter == L'p' || letter == L'P') {
+                result.position = Head;
+                pos += 2;
+            } else if (letter == L's' || letter == L'S') {
+                result.position = End;
+                pos += 2;
+            } else {
+                pos += 1;
+            }
+        } else if (c == L'"') {
+            const std::size_t close = line.find(L'"', pos + 1);
+            if (close == std::wstring::npos)
+                break;  // an unclosed quote ends the parse
+            sink.Take(line.substr(pos + 1, close - pos - 1));
+            pos = close + 1;
+        } else if (c == L' ') {
+            ++pos;
+        } else {
+            const std::size_t space = line.find(L' ', pos);
+            if (space == std::wstring::npos) {
+                sink.Take(line.substr(pos));
+                break;
+            }
+            sink.Take(line.substr(pos, space - pos));
+            pos = space + 1;
+        }
+    }
+    return result;
+}

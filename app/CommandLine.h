@@ -1,0 +1,20 @@
+#pragma once
+
+#include "AffixPosition.h"
+
+#include <string>
+#include <vector>
+
+// What the command line asks for: files to rename, and optionally the affix
+// and its position.
+struct CommandLine {
+    std::vector<std::wstring> files;
+    std::wstring affix;
+    AffixPosition position = FromDialog;
+};
+
+// Splits the text that follows the program name. Only the space separates
+// tokens; "-a" makes the next token the affix, "-p" and "-s" choose head or
+// end; a double-quoted token keeps its spaces and dashes; an unclosed quote
+// ends the parse. A null pointer reads as an empty command line.
+CommandLine ParseCommandLine(const wchar_t* text);

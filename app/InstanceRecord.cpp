@@ -1,0 +1,62 @@
+#include "InstanceRecord.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// A mapped view, unmapped when it goes out of scope.
+class MappedView {
+public:
+    MappedView(HANDLE mapping, DWORD access)
+        : view_(mapping ? MapViewOfFile(mapping, access, 0, 0, sizeof(std::int32_t)) : nullptr)
+    {
+    }
+    ~MappedView()
+    {
+        if (view_)
+            UnmapViewOfFile(view_);
+    }
+    MappedView(const MappedView&) = delete;
+    MappedView& operator=(const MappedView&) = delete;
+
+    void* get() const { return view_; }
+
+private:
+    void* view_;
+};
+
+}  // namespace
+
+InstanceRecord::InstanceRecord(const wchar_t* name)
+    : mapping_(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                  sizeof(std::int32_t), name)),
+      existed_(mapping_ != nullptr && GetLastError() == ERROR_ALREADY_EXISTS)
+{
+}
+
+InstanceRecord::~InstanceRecord()
+{
+    if (mapping_)
+        CloseHandle(mapping_);
+}
+
+HWND InstanceRecord::Read() const
+{
+    MappedView view(mapping_, FILE_MAP_READ);
+    if (!view.get())
+        return nullptr;
+    std::int32_t value;
+    std::memcpy(&value, view.get(), sizeof value);
+    // Window handles are 32-bit values even in 64-bit processes.
+    return static_cast<HWND>(LongToHandle(value));
+}
+
+void InstanceRecord::Write(HWND dialog)
+{
+    MappedView view(mapping_, FILE_MAP_WRITE);
+    if (!view.get())
+        return;
+    const std::int32_t value = HandleToLong(dialog);
+    std::memcpy(view.get(), &value, sizeof value);
+}

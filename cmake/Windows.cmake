@@ -1,0 +1,27 @@
+# Settings of the cross build: a small, static, Unicode GUI program.
+enable_language(RC)
+
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The target compiler must never see the host's /usr/include: a staging folder
+# holds nothing but a link to the Boost headers.
+set(BRINDLE_BOOST_STAGE ${CMAKE_BINARY_DIR}/boost-include)
+file(MAKE_DIRECTORY ${BRINDLE_BOOST_STAGE})
+file(CREATE_LINK /usr/include/boost ${BRINDLE_BOOST_STAGE}/boost SYMBOLIC)
+
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                        _WIN32_WINNT=0x0A00 WINVER=0x0A00 BOOST_ALL_NO_LIB)
+add_compile_options(-ffunction-sections -fdata-sections)
+set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
+set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG")
+add_link_options(-static -Wl,--gc-sections $<$<CONFIG:Release>:-s>)
+include_directories(SYSTEM ${BRINDLE_BOOST_STAGE})
+
+set(BRINDLE_WIN32_LIBS comctl32 shlwapi shell32 ole32 uuid gdi32 user32 kernel32)
+
+# GoogleTest built from Debian's sources with the target compiler.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+

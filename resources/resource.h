@@ -1,0 +1,24 @@
+#pragma once
+
+// Resource and control identifiers shared by the program and its resources.
+#define IDD_BRINDLE 101
+#define IDI_BRINDLE 102
+#define IDM_TAGS 103
+
+#define IDC_EXIT 1001
+#define IDC_HELP_BUTTON 1002
+#define IDC_HEAD 1004
+#define IDC_END 1005
+#define IDC_TOPMOST 1006
+#define IDC_TAG_BUTTON 1007
+#define IDC_SENDTO 1008
+#define IDC_AFFIX 1010
+#define IDC_HISTORY_COUNT 1011
+
+#define IDM_TAG_YEAR2 40010
+#define IDM_TAG_YEAR4 40011
+#define IDM_TAG_MONTH 40012
+#define IDM_TAG_DAY 40013
+#define IDM_TAG_HOUR 40014
+#define IDM_TAG_MINUTE 40015
+#define IDM_TAG_SECOND 40016

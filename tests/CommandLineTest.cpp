@@ -1,0 +1,57 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Files = std::vector<std::wstring>;
+
+struct ParseCase {
+    const wchar_t* text;
+    Files files;
+    std::wstring affix;
+    AffixPosition position;
+};
+
+class ParseCommandLineTest : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParseCommandLineTest, SplitsAsTheUserMeantIt)
+{
+    const ParseCase& c = GetParam();
+    const CommandLine parsed = ParseCommandLine(c.text);
+    EXPECT_EQ(parsed.files, c.files);
+    EXPECT_EQ(parsed.affix, c.affix);
+    EXPECT_EQ(parsed.position, c.position);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ParseCommandLineTest,
+    testing::Values(
+        ParseCase{L"", {}, L"", FromDialog},
+        ParseCase{nullptr, {}, L"", FromDialog},
+        ParseCase{L"\"C:\\My Files\\a.txt\" b.txt", {L"C:\\My Files\\a.txt", L"b.txt"}, L"", FromDialog},
+        ParseCase{L"-a \"New \" -p x.txt", {L"x.txt"}, L"New ", Head},
+        ParseCase{L"-aX y", {L"y"}, L"X", FromDialog},
+        ParseCase{L"-A X y", {L"y"}, L"X", FromDialog},
+        ParseCase{L"-ps", {L"s"}, L"", Head},
+        ParseCase{L"-x", {L"x"}, L"", FromDialog},
+        ParseCase{L"- a", {L"a"}, L"", FromDialog},
+        ParseCase{L"-", {}, L"", FromDialog},
+        ParseCase{L"-S -p -s f", {L"f"}, L"", End},
+        ParseCase{L"a.txt \"b c.txt", {L"a.txt"}, L"", FromDialog},
+        ParseCase{L"a.txt \"", {L"a.txt"}, L"", FromDialog},
+        ParseCase{L"\"a b\"c", {L"a b", L"c"}, L"", FromDialog},
+        ParseCase{L"\"\"", {L""}, L"", FromDialog},
+        ParseCase{L"a\tb", {L"a\tb"}, L"", FromDialog},
+        ParseCase{L"x -a", {L"x"}, L"", FromDialog},
+        ParseCase{L"-a \"\" x", {L"x"}, L"", FromDialog},
+        ParseCase{L"-abc.txt", {}, L"bc.txt", FromDialog},
+        ParseCase{L"\"-abc.txt\"", {L"-abc.txt"}, L"", FromDialog},
+        ParseCase{L"-a -p x", {}, L"x", Head},
+        ParseCase{L"-a one -a two f", {L"f"}, L"two", FromDialog},
+        ParseCase{L"a\"b c", {L"a\"b", L"c"}, L"", FromDialog},
+        ParseCase{L"a-p  b  ", {L"a-p", L"b"}, L"", FromDialog},
+        ParseCase{L"a a \"\"", {L"a", L"a", L""}, L"", FromDialog},
+        ParseCase{L"日本語.txt \"名前 😀.txt\"", {L"日本語.txt", L"名前 😀.txt"}, L"", FromDialog}));
+
+}  // namespace

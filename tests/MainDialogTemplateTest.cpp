@@ -1,0 +1,160 @@
+// The resources of the program: the main dialog as the template makes it,
+// the tag menu, the icon group and the manifest.
+#include "resource.h"
+#include "window/Dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct ControlSpec {
+    int id;
+    const wchar_t* className;
+    const wchar_t* text;
+    RECT dialogUnits;  // x, y, width, height
+    DWORD style;       // besides WS_CHILD | WS_VISIBLE
+};
+
+const DWORD kTabGroup = WS_TABSTOP | WS_GROUP;
+
+const ControlSpec kControls[] = {
+    {IDC_AFFIX, L"ComboBox", L"", {55, 5, 65, 275}, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP},
+    {IDC_TAG_BUTTON, L"Button", L">", {121, 4, 12, 14}, BS_PUSHBUTTON | WS_TABSTOP},
+    {IDC_HEAD, L"Button", L"先頭", {20, 40, 32, 10}, BS_AUTORADIOBUTTON | WS_GROUP},
+    {IDC_END, L"Button", L"末尾", {85, 40, 32, 10}, BS_AUTORADIOBUTTON},
+    {IDC_TOPMOST, L"Button", L"ウィンドウを常に最前面に表示", {5, 60, 110, 10}, BS_AUTOCHECKBOX | WS_TABSTOP},
+    {IDC_SENDTO, L"Button", L"「送る(&N)」メニューに登録する", {5, 75, 110, 10}, BS_AUTOCHECKBOX | WS_TABSTOP},
+    {IDC_HISTORY_COUNT, L"ComboBox", L"", {55, 88, 74, 77}, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP},
+    {IDC_HELP_BUTTON, L"Button", L"ヘルプ", {5, 105, 60, 14}, BS_PUSHBUTTON | WS_TABSTOP},
+    {IDC_EXIT, L"Button", L"終了", {70, 105, 60, 14}, BS_PUSHBUTTON | WS_TABSTOP},
+    {-1, L"Static", L"履歴の保持数", {5, 90, 48, 8}, SS_LEFT | WS_GROUP},
+    {-1, L"Button", L"追加・削除位置", {5, 25, 125, 30}, BS_GROUPBOX},
+    {-1, L"Static", L"追加する文字", {5, 8, 46, 8}, SS_LEFT | WS_GROUP},
+};
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+class PlainDialog : public CDialog {};
+
+TEST(MainDialogTemplate, BuildsTheControlsInTabOrderWithTheirStylesAndPlaces)
+{
+    PlainDialog dialog;
+    ASSERT_NE(dialog.CreateFromTemplate(IDD_BRINDLE), nullptr);
+    const HWND window = dialog.m_hWnd;
+    EXPECT_EQ(TextOf(window), L"Brindle");
+    EXPECT_FALSE(IsWindowVisible(window));  // shown by the set-up, never by the template
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
+    const DWORD frame = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    EXPECT_EQ(style & frame, frame);
+    EXPECT_EQ(style & WS_MAXIMIZEBOX, 0u);
+    EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+
+    RECT client;
+    GetClientRect(window, &client);
+    RECT size = {0, 0, 135, 125};
+    MapDialogRect(window, &size);
+    EXPECT_EQ(client.right, size.right);
+    EXPECT_EQ(client.bottom, size.bottom);
+
+    HWND control = GetWindow(window, GW_CHILD);
+    for (const ControlSpec& spec : kControls) {
+        SCOPED_TRACE(spec.text);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(GetDlgCtrlID(control), spec.id);
+        wchar_t className[64] = {};
+        GetClassNameW(control, className, 64);
+        EXPECT_STREQ(className, spec.className);
+        EXPECT_EQ(TextOf(control), spec.text);
+
+        const DWORD actual = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
+        EXPECT_EQ(actual & (WS_CHILD | WS_VISIBLE), static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
+        EXPECT_EQ(actual & kTabGroup, spec.style & kTabGroup);
+        EXPECT_EQ(actual & 0xFFFF & ~WS_TABSTOP & ~WS_GROUP, spec.style & 0xFFFF);
+
+        // The dialog manager scales position and size each on its own.
+        RECT expected = spec.dialogUnits;
+        MapDialogRect(window, &expected);
+        RECT placed;
+        GetWindowRect(control, &placed);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&placed), 2);
+        EXPECT_EQ(placed.left, expected.left);
+        EXPECT_EQ(placed.top, expected.top);
+        EXPECT_EQ(placed.right - placed.left, expected.right);
+        if (std::wstring(spec.className) != L"ComboBox") {  // a combo box is as tall as its field
+            EXPECT_EQ(placed.bottom - placed.top, expected.bottom);
+        }
+        control = GetWindow(control, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(control, nullptr);
+}
+
+TEST(MainDialogTemplate, NoButtonIsTheDefaultPushButton)
+{
+    PlainDialog dialog;
+    ASSERT_NE(dialog.CreateFromTemplate(IDD_BRINDLE), nullptr);
+    for (int id : {IDC_TAG_BUTTON, IDC_HELP_BUTTON, IDC_EXIT})
+        EXPECT_EQ(GetWindowLongW(GetDlgItem(dialog.m_hWnd, id), GWL_STYLE) & 0xF, BS_PUSHBUTTON);
+}
+
+const WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+
+TEST(Resources, DialogMenuAndIconAreJapanese)
+{
+    EXPECT_NE(FindResourceExW(nullptr, RT_DIALOG, MAKEINTRESOURCEW(IDD_BRINDLE), kJapanese), nullptr);
+    EXPECT_NE(FindResourceExW(nullptr, RT_MENU, MAKEINTRESOURCEW(IDM_TAGS), kJapanese), nullptr);
+    EXPECT_NE(FindResourceExW(nullptr, RT_GROUP_ICON, MAKEINTRESOURCEW(IDI_BRINDLE), kJapanese), nullptr);
+}
+
+TEST(Resources, TheIconGroupHoldsSixteenThirtyTwoAndFortyEightPixels)
+{
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_BRINDLE), RT_GROUP_ICON);
+    ASSERT_NE(found, nullptr);
+    const auto* group = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
+    const WORD count = *reinterpret_cast<const WORD*>(group + 4);
+    std::vector<int> sizes;
+    for (WORD i = 0; i < count; ++i)
+        sizes.push_back(group[6 + 14 * i]);  // GRPICONDIRENTRY.bWidth
+    EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48}));
+}
+
+TEST(Resources, TheTagMenuListsTheSevenTags)
+{
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_TAGS));
+    ASSERT_NE(menu, nullptr);
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, 0, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"タグ(&T)");
+    HMENU tags = GetSubMenu(menu, 0);
+    const wchar_t* expected[] = {
+        L"\\y\t現在の年(2桁)", L"\\e\t現在の年(4桁)", L"\\m\t現在の月(2桁)", L"\\d\t現在の日(2桁)",
+        L"\\h\t現在の時(2桁)", L"\\i\t現在の分(2桁)", L"\\s\t現在の秒(2桁)"};
+    ASSERT_EQ(GetMenuItemCount(tags), 7);
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(GetMenuItemID(tags, i), static_cast<UINT>(IDM_TAG_YEAR2 + i));
+        GetMenuStringW(tags, i, text, 64, MF_BYPOSITION);
+        EXPECT_STREQ(text, expected[i]);
+    }
+    DestroyMenu(menu);
+}
+
+TEST(Resources, TheManifestAsksForWhatTheProgramNeeds)
+{
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    ASSERT_NE(found, nullptr);
+    const char* data = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+    const std::string manifest(data, SizeofResource(nullptr, found));
+    for (const char* needed : {"level=\"asInvoker\"", "Microsoft.Windows.Common-Controls",
+                               "version=\"6.0.0.0\"", "PerMonitorV2", "<longPathAware",
+                               ">true</longPathAware>"})
+        EXPECT_NE(manifest.find(needed), std::string::npos) << needed;
+}
+
+}  // namespace

@@ -1,0 +1,143 @@
+#include "TestSupport.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+namespace {
+
+void RemoveTree(const std::wstring& path)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring child = path + L"\\" + name;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(path.c_str());
+}
+
+std::wstring WindowText(HWND window)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
+struct WindowQuery {
+    DWORD processId;  // 0: any process
+    std::wstring caption;
+    bool dialogsOnly;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM data)
+{
+    auto* query = reinterpret_cast<WindowQuery*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (query->processId && owner != query->processId)
+        return TRUE;
+    if (WindowText(window) != query->caption)
+        return TRUE;
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (query->dialogsOnly && std::wstring(className) != L"#32770")
+        return TRUE;
+    query->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+TempFolder::TempFolder()
+{
+    wchar_t base[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, base);
+    for (unsigned attempt = GetTickCount() ^ GetCurrentProcessId();; ++attempt) {
+        path_ = std::wstring(base) + L"brindle-test-" + std::to_wstring(attempt);
+        if (CreateDirectoryW(path_.c_str(), nullptr))
+            break;
+    }
+}
+
+TempFolder::~TempFolder()
+{
+    RemoveTree(path_);
+}
+
+std::wstring ProgramFolder()
+{
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size())));
+    return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+std::wstring CopyProgramInto(const TempFolder& folder)
+{
+    const std::wstring target = folder / L"brindle.exe";
+    CopyFileW((ProgramFolder() + L"\\brindle.exe").c_str(), target.c_str(), TRUE);
+    return target;
+}
+
+ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& arguments,
+                           const std::wstring& currentFolder)
+{
+    std::wstring commandLine = L"\"" + program + L"\"";
+    if (!arguments.empty())
+        commandLine += L" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        currentFolder.c_str(), &startup, &info_))
+        info_ = {};
+}
+
+ChildProcess::~ChildProcess()
+{
+    if (!info_.hProcess)
+        return;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
+        TerminateProcess(info_.hProcess, 1);
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+DWORD ChildProcess::WaitForExit(DWORD milliseconds)
+{
+    if (WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+bool ChildProcess::WaitForIdle(DWORD milliseconds)
+{
+    return WaitForInputIdle(info_.hProcess, milliseconds) == 0;
+}
+
+std::vector<HWND> WindowsOf(DWORD processId, const std::wstring& caption)
+{
+    WindowQuery query{processId, caption, false, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+std::vector<HWND> DialogsCaptioned(const std::wstring& caption)
+{
+    WindowQuery query{0, caption, true, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}

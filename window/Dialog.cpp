@@ -1,0 +1,48 @@
+#include "Dialog.h"
+
+std::set<CDialog*> CDialog::s_dialogs;
+
+CDialog::CDialog()
+{
+    s_dialogs.insert(this);
+}
+
+CDialog::~CDialog()
+{
+    s_dialogs.erase(this);
+}
+
+HWND CDialog::CreateFromTemplate(int templateId, HWND owner)
+{
+    m_hWnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner,
+                                reinterpret_cast<DLGPROC>(WndProc), reinterpret_cast<LPARAM>(this));
+    return m_hWnd;
+}
+
+LRESULT CDialog::DefaultProc(UINT, WPARAM, LPARAM)
+{
+    return 0;
+}
+
+void RunMessageLoop()
+{
+    MSG message;
+    for (;;) {
+        // 0 is the quit message; -1 a failure that would repeat forever.
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0 || got == -1)
+            return;
+
+        bool taken = false;
+        for (CDialog* dialog : CDialog::s_dialogs) {
+            if (IsDialogMessageW(dialog->m_hWnd, &message)) {
+                taken = true;
+                break;
+            }
+        }
+        if (!taken) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Window.h"
+
+#include <set>
+
+// A modeless dialog made from a dialog template. Every dialog object that
+// exists is listed, so the message loop can give it the dialog keyboard
+// interface (Tab, arrows, Enter, Esc).
+class CDialog : public CWindow {
+public:
+    CDialog();
+    ~CDialog() override;
+
+    // Makes the window from a template of this program, bound to this object
+    // through WM_INITDIALOG; returns the handle, null on failure.
+    HWND CreateFromTemplate(int templateId, HWND owner = nullptr);
+
+    // Unhandled: the dialog manager does its own default processing.
+    LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    static std::set<CDialog*> s_dialogs;  // not owned; the live dialog objects
+};
+
+// Runs until the thread's quit message (or until GetMessageW fails).
+void RunMessageLoop();

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+class CMapData;
+class CWindow;
+
+// A rule that makes another window follow this window's state.
+struct StateLink {
+    CWindow* target;  // not owned
+    int action;
+    int value;
+};
+
+// One platform window. The object is found from its window through the
+// window's user-data slot; each known message becomes a virtual handler call,
+// and every handler that is not overridden ends in DefaultProc.
+class CWindow {
+public:
+    CWindow();
+    CWindow(const CWindow&) = delete;
+    CWindow& operator=(const CWindow&) = delete;
+    virtual ~CWindow();
+
+    // Turns a message into a handler call.
+    virtual LRESULT WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Messages of a subclassed control; passes them on by default.
+    virtual LRESULT SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Reserved hook; nothing calls it.
+    virtual void HookProc();
+
+    // Registers the class (if new) and makes a window bound to this object.
+    virtual bool Create(CWindow* parent, const std::wstring& className,
+                        const std::wstring& title, DWORD style);
+    virtual bool Create(CWindow& parent, const std::wstring& className,
+                        const std::wstring& title, DWORD style);
+    virtual bool Create(const std::wstring& className, const std::wstring& title, DWORD style);
+    // Takes the parent's dialog item without binding to it.
+    virtual bool Attach(CWindow* parent, int itemId);
+    virtual bool Attach(CWindow& parent, int itemId);
+
+    // Control state in the settings; nothing to save for a plain window.
+    virtual void SaveState(CMapData& map);
+    virtual void LoadState(CMapData& map);
+
+    virtual void SetHandle(HWND hWnd);
+    virtual int ApplyLink(CWindow* target, int action, int value);
+    // What a handler does when a class does not override it.
+    virtual LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+    virtual LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnInitDialog(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnClose(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnHScroll(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnVScroll(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnSize(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnUser(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnKeyDown(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnKeyUp(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnSysKeyDown(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnSysKeyUp(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnLButtonUp(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnRButtonDown(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnRButtonUp(WPARAM wParam, LPARAM lParam);
+
+    // The one window procedure of the framework, also every dialog's procedure.
+    static LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Destroys the window, if any; its WM_DESTROY runs before this returns.
+    void Destroy();
+    // Cuts the ties to parent and children, once.
+    void Unlink();
+
+    HWND m_hWnd;
+    CWindow* m_parent;              // not owned
+    std::set<CWindow*> m_children;  // not owned
+    HWND m_hToolTip;
+    bool m_subclassed;
+    bool m_unlinked;
+    std::vector<StateLink> m_links;
+
+private:
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    void Bind(HWND hWnd);
+    void AdoptParent(CWindow* parent);
+};
