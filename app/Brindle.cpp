@@ -1,5 +1,14 @@
 #include "Brindle.h"
 
+#include "resource.h"
+
+namespace {
+
+const wchar_t* const kHistoryCounts[] = {L"0", L"3", L"5", L"10", L"20"};
+const wchar_t kDropHint[] = L"ファイルをD&Dするとファイル名が変更されます";
+
+}  // namespace
+
 CBrindle::CBrindle(const std::vector<std::wstring>& files, const std::wstring& affix,
                    AffixPosition position)
     : pendingFiles(files), commandAffix(affix), commandPosition(position), insertPos(0)
@@ -10,11 +19,44 @@ CBrindle::~CBrindle() = default;
 
 LRESULT CBrindle::OnInitDialog(WPARAM, LPARAM)
 {
-    // A command-line run keeps its window hidden from start to end.
-    if (pendingFiles.empty())
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    SendMessageW(m_hWnd, WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(LoadIconW(instance, MAKEINTRESOURCEW(IDI_BRINDLE))));
+
+    affixBox = CreateControl<CComboBox>(this, IDC_AFFIX);
+    // Adding and resetting leaves both the list and the edit field empty.
+    SendMessageW(affixBox->m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
+    SendMessageW(affixBox->m_hWnd, CB_RESETCONTENT, 0, 0);
+
+    historyCountBox = CreateControl<CComboBox>(this, IDC_HISTORY_COUNT);
+    for (const wchar_t* count : kHistoryCounts)
+        SendMessageW(historyCountBox->m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(count));
+
+    topMostBox = CreateControl<CCheckBox>(this, IDC_TOPMOST);
+    sendToBox = CreateControl<CCheckBox>(this, IDC_SENDTO);
+    topMostBox->Subclass();
+    topMostBox->AddLink(this, TopMostIfEqual, BST_CHECKED);
+
+    headButton = CreateControl<CRadioButton>(this, IDC_HEAD);
+    endButton = CreateControl<CRadioButton>(this, IDC_END);
+    tagButton = CreateControl<CButton>(this, IDC_TAG_BUTTON);
+    tagMenu = CMenu::FromResource(IDM_TAGS);
+
+    RestoreSettings();
+
+    if (pendingFiles.empty()) {
+        CreateToolTip(kDropHint);
         ShowWindow(m_hWnd, SW_SHOW);
+    } else {
+        // A command-line run keeps its window hidden from start to end.
+        RenameFiles();
+    }
     return 0;
 }
+
+void CBrindle::RestoreSettings() {}
+
+void CBrindle::RenameFiles() {}
 
 LRESULT CBrindle::OnCommand(WPARAM wParam, LPARAM lParam)
 {

@@ -1,7 +1,11 @@
 #pragma once
 
 #include "AffixPosition.h"
+#include "window/Controls.h"
 #include "window/Dialog.h"
+#include "window/Menu.h"
+
+#include <boost/shared_ptr.hpp>
 
 #include <string>
 #include <vector>
@@ -22,7 +26,18 @@ public:
     LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam) override;
 
     std::vector<std::wstring> pendingFiles;
+    boost::shared_ptr<CComboBox> affixBox, historyCountBox;
+    boost::shared_ptr<CCheckBox> topMostBox, sendToBox;
+    boost::shared_ptr<CRadioButton> headButton, endButton;
+    boost::shared_ptr<CButton> tagButton;
+    boost::shared_ptr<CMenu> tagMenu;
     std::wstring commandAffix;
     AffixPosition commandPosition;
     int insertPos;
+
+private:
+    // Takes back the controls' state and the window placement from the settings.
+    void RestoreSettings();
+    // Renames pendingFiles with the affix and position in force.
+    void RenameFiles();
 };

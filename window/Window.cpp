@@ -13,9 +13,17 @@ CWindow::CWindow()
 
 CWindow::~CWindow()
 {
+    // A dialog item's window may have gone with its dialog, and its handle
+    // may since name another window: touch it only while it is a window.
+    const bool alive = m_hWnd && IsWindow(m_hWnd);
+    if (m_subclassed) {
+        m_subclassed = false;
+        if (alive)
+            RemoveWindowSubclass(m_hWnd, SubclassThunk, SubclassHookId);
+    }
     // By now the subclasses are gone: messages that DestroyWindow produces
     // reach only this class's defaults.
-    if (m_hWnd)
+    if (alive)
         DestroyWindow(m_hWnd);
     m_hWnd = nullptr;
     Unlink();
@@ -188,6 +196,63 @@ void CWindow::Unlink()
         child->m_parent = nullptr;
     if (m_parent)
         m_parent->m_children.erase(this);
+}
+
+std::wstring CWindow::GetText() const
+{
+    const int length = GetWindowTextLengthW(m_hWnd);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(m_hWnd, &text[0], length + 1);
+    while (!text.empty() && text.back() == L'\0')
+        text.pop_back();
+    return text;
+}
+
+void CWindow::CreateToolTip(const std::wstring& text)
+{
+    m_hToolTip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 m_hWnd, nullptr, GetModuleHandleW(nullptr), nullptr);
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = m_hWnd;
+    GetClientRect(m_hWnd, &tool.rect);
+    tool.lpszText = const_cast<wchar_t*>(text.c_str());  // the tooltip keeps a copy
+    SendMessageW(m_hToolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void CWindow::Subclass()
+{
+    if (m_subclassed)
+        return;
+    m_subclassed = true;
+    SetWindowSubclass(m_hWnd, SubclassThunk, SubclassHookId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK CWindow::SubclassThunk(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR, DWORD_PTR object)
+{
+    try {
+        return reinterpret_cast<CWindow*>(object)->SubclassProc(hWnd, message, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
+}
+
+void CWindow::AddLink(CWindow* target, int action, int value)
+{
+    m_links.push_back(StateLink{target, action, value});
+    ApplyLink(target, action, value);
+}
+
+void CWindow::ApplyLinks()
+{
+    // Indexed: a link may add links while it is applied.
+    for (std::size_t i = 0; i < m_links.size(); ++i) {
+        const StateLink link = m_links[i];
+        ApplyLink(link.target, link.action, link.value);
+    }
 }
 
 #define BRINDLE_DEFAULT_HANDLER(Name, Message)                  \

@@ -82,6 +82,19 @@ public:
     // Cuts the ties to parent and children, once.
     void Unlink();
 
+    // The window's text; for a combo box, its edit field's.
+    std::wstring GetText() const;
+    // Gives the window a tooltip over its client area as it is now.
+    void CreateToolTip(const std::wstring& text);
+    // Routes the window's messages through SubclassProc; installs once.
+    void Subclass();
+    static LRESULT CALLBACK SubclassThunk(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR hookId, DWORD_PTR object);
+    // Remembers a link and applies it at once.
+    void AddLink(CWindow* target, int action, int value);
+    // Applies every link, in the order they were added.
+    void ApplyLinks();
+
     HWND m_hWnd;
     CWindow* m_parent;              // not owned
     std::set<CWindow*> m_children;  // not owned
@@ -89,6 +102,8 @@ public:
     bool m_subclassed;
     bool m_unlinked;
     std::vector<StateLink> m_links;
+
+    enum { SubclassHookId = 1 };
 
 private:
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,102 @@
+// The main dialog right after its set-up, in this process.
+#include "app/Brindle.h"
+#include "resource.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::wstring> Items(const CComboBox& box)
+{
+    std::vector<std::wstring> items;
+    const LRESULT count = SendMessageW(box.m_hWnd, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i)
+        items.push_back(box.GetItemText(i));
+    return items;
+}
+
+TEST(MainDialogSetup, AnInteractiveRunIsShownWithItsControlsReady)
+{
+    CBrindle brindle({}, L"", FromDialog);
+    ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
+    const HWND dialog = brindle.m_hWnd;
+    EXPECT_TRUE(IsWindowVisible(dialog));
+
+    const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BRINDLE));
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0)), icon);
+
+    ASSERT_TRUE(brindle.affixBox && brindle.historyCountBox && brindle.topMostBox &&
+                brindle.sendToBox && brindle.headButton && brindle.endButton && brindle.tagButton);
+    EXPECT_TRUE(Items(*brindle.affixBox).empty());
+    EXPECT_EQ(brindle.affixBox->GetText(), L"");
+    EXPECT_EQ(Items(*brindle.historyCountBox),
+              (std::vector<std::wstring>{L"0", L"3", L"5", L"10", L"20"}));
+    EXPECT_EQ(brindle.tagButton->m_hWnd, GetDlgItem(dialog, IDC_TAG_BUTTON));
+    ASSERT_NE(brindle.tagMenu, nullptr);
+    EXPECT_NE(brindle.tagMenu->m_hMenu, nullptr);
+    EXPECT_EQ(GetMenuItemCount(brindle.tagMenu->SubMenu(0)->m_hMenu), 7);
+}
+
+TEST(MainDialogSetup, TheDropHintCoversTheClientAreaWithItsAmpersandShown)
+{
+    CBrindle brindle({}, L"", FromDialog);
+    ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
+    ASSERT_NE(brindle.m_hToolTip, nullptr);
+    EXPECT_TRUE(GetWindowLongW(brindle.m_hToolTip, GWL_STYLE) & TTS_NOPREFIX);
+
+    wchar_t text[128] = {};
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.lpszText = text;
+    ASSERT_TRUE(SendMessageW(brindle.m_hToolTip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)));
+    EXPECT_STREQ(text, L"ファイルをD&Dするとファイル名が変更されます");
+    RECT client;
+    GetClientRect(brindle.m_hWnd, &client);
+    EXPECT_TRUE(EqualRect(&tool.rect, &client));
+}
+
+// Wine 8 never makes a window top-most while it owns a tooltip (Windows does),
+// so this runs on the hint-less dialog of a command-line run.
+TEST(MainDialogSetup, TheAlwaysOnTopBoxDrivesTheDialogFromCode)
+{
+    CBrindle brindle({L"C:\\brindle-no-such-folder\\a.txt"}, L"", FromDialog);
+    ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
+    const auto topMost = [&] { return (GetWindowLongW(brindle.m_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+    EXPECT_FALSE(topMost());
+    SendMessageW(brindle.topMostBox->m_hWnd, BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_TRUE(topMost());
+    SendMessageW(brindle.topMostBox->m_hWnd, BM_SETCHECK, BST_UNCHECKED, 0);
+    EXPECT_FALSE(topMost());
+}
+
+HWND g_watched = nullptr;
+bool g_shown = false;
+
+LRESULT CALLBACK WatchShow(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_SHOWWINDOW && sent->wParam &&
+        GetAncestor(sent->hwnd, GA_ROOT) == g_watched)
+        g_shown = true;
+    if (code == HC_ACTION && sent->message == WM_INITDIALOG)
+        g_watched = sent->hwnd;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST(MainDialogSetup, ACommandLineRunIsNeverShownAndHasNoHint)
+{
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchShow, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    {
+        CBrindle brindle({L"C:\\brindle-no-such-folder\\a.txt"}, L"x_", Head);
+        ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
+        EXPECT_NE(g_watched, nullptr);
+        EXPECT_FALSE(IsWindowVisible(brindle.m_hWnd));
+        EXPECT_EQ(brindle.m_hToolTip, nullptr);
+    }
+    UnhookWindowsHookEx(hook);
+    EXPECT_FALSE(g_shown);
+}
+
+}  // namespace

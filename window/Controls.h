@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Window.h"
+
+#include <boost/shared_ptr.hpp>
+
+#include <string>
+
+// What a check box's link does to its target, given the box's check state.
+enum LinkAction {
+    EnableIfEqual = 0,   // enabled exactly while the state equals the value
+    DisableIfEqual = 1,  // disabled exactly while the state equals the value
+    TopMostIfEqual = 2,  // top-most exactly while the state equals the value
+};
+
+class CButton : public CWindow {};
+
+class CCheckBox : public CWindow {
+public:
+    // True only for BST_CHECKED; an indeterminate box is not checked.
+    bool IsChecked() const;
+    // Lets every BM_SETCHECK, whoever sends it, re-apply the links.
+    LRESULT SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    int ApplyLink(CWindow* target, int action, int value) override;
+};
+
+class CRadioButton : public CCheckBox {};
+
+class CComboBox : public CWindow {
+public:
+    // An item's text; empty for an index outside the list.
+    std::wstring GetItemText(int index) const;
+    // Deletes items from the end until at most limit remain.
+    void TrimItems(int limit);
+};
+
+// Wraps the parent's dialog item; a missing item gives a wrapper with no window.
+template <class T>
+boost::shared_ptr<T> CreateControl(CWindow* parent, int itemId)
+{
+    boost::shared_ptr<T> control(new T);
+    control->Attach(parent, itemId);
+    return control;
+}
