@@ -1,6 +1,7 @@
 #include "window/Controls.h"
 #include "window/Dialog.h"
 #include "window/Menu.h"
+#include "ToolTipProbe.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -196,17 +197,14 @@ TEST(ToolTip, CoversTheClientAreaAndKeepsTheAmpersand)
     EXPECT_TRUE(GetWindowLongW(dialog.m_hToolTip, GWL_STYLE) & TTS_NOPREFIX);
     EXPECT_EQ(GetWindow(dialog.m_hToolTip, GW_OWNER), dialog.m_hWnd);
 
-    wchar_t text[64] = {};
-    TOOLINFOW tool = {};
-    tool.cbSize = sizeof tool;
-    tool.lpszText = text;
-    ASSERT_TRUE(SendMessageW(dialog.m_hToolTip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)));
-    EXPECT_STREQ(text, L"D&D here");
+    const ToolTipProbe probe(dialog.m_hToolTip);
+    ASSERT_TRUE(probe.found);
+    EXPECT_EQ(probe.Text(), L"D&D here");
     RECT client;
     GetClientRect(dialog.m_hWnd, &client);
-    EXPECT_TRUE(EqualRect(&tool.rect, &client));
-    EXPECT_EQ(tool.hwnd, dialog.m_hWnd);
-    EXPECT_FALSE(tool.uFlags & TTF_IDISHWND);
+    EXPECT_TRUE(EqualRect(&probe.tool.rect, &client));
+    EXPECT_EQ(probe.tool.hwnd, dialog.m_hWnd);
+    EXPECT_FALSE(probe.tool.uFlags & TTF_IDISHWND);
 }
 
 }  // namespace

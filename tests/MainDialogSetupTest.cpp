@@ -1,6 +1,7 @@
 // The main dialog right after its set-up, in this process.
 #include "app/Brindle.h"
 #include "resource.h"
+#include "ToolTipProbe.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -45,15 +46,12 @@ TEST(MainDialogSetup, TheDropHintCoversTheClientAreaWithItsAmpersandShown)
     ASSERT_NE(brindle.m_hToolTip, nullptr);
     EXPECT_TRUE(GetWindowLongW(brindle.m_hToolTip, GWL_STYLE) & TTS_NOPREFIX);
 
-    wchar_t text[128] = {};
-    TOOLINFOW tool = {};
-    tool.cbSize = sizeof tool;
-    tool.lpszText = text;
-    ASSERT_TRUE(SendMessageW(brindle.m_hToolTip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)));
-    EXPECT_STREQ(text, L"ファイルをD&Dするとファイル名が変更されます");
+    const ToolTipProbe probe(brindle.m_hToolTip);
+    ASSERT_TRUE(probe.found);
+    EXPECT_EQ(probe.Text(), L"ファイルをD&Dするとファイル名が変更されます");
     RECT client;
     GetClientRect(brindle.m_hWnd, &client);
-    EXPECT_TRUE(EqualRect(&tool.rect, &client));
+    EXPECT_TRUE(EqualRect(&probe.tool.rect, &client));
 }
 
 // Wine 8 never makes a window top-most while it owns a tooltip (Windows does),
