@@ -1,0 +1,133 @@
+#include "File.h"
+
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+CFile::~CFile()
+{
+    Close();
+}
+
+#ifdef _WIN32
+bool CFile::OpenRead(const std::wstring& path)
+{
+    Close();
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size = {};
+    GetFileSizeEx(file, &size);
+    mode_ = Mode::File;
+    handle_ = file;
+    length_ = static_cast<std::uint64_t>(size.QuadPart);
+    position_ = 0;
+    return true;
+}
+
+bool CFile::OpenWrite(const std::wstring& path)
+{
+    Close();
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    mode_ = Mode::File;
+    handle_ = file;
+    length_ = 0;
+    position_ = 0;
+    return true;
+}
+#endif
+
+void CFile::AttachMemory(std::vector<unsigned char>& bytes)
+{
+    Close();
+    mode_ = Mode::Memory;
+    memory_ = &bytes;
+    length_ = bytes.size();
+    position_ = 0;
+}
+
+bool CFile::Close()
+{
+#ifdef _WIN32
+    if (mode_ == Mode::File)
+        CloseHandle(static_cast<HANDLE>(handle_));
+#endif
+    mode_ = Mode::Closed;
+    handle_ = nullptr;
+    memory_ = nullptr;
+    return true;
+}
+
+std::size_t CFile::Read(void* buffer, std::size_t count)
+{
+    if (count > Remaining())
+        count = static_cast<std::size_t>(Remaining());
+    if (count == 0)
+        return 0;
+    switch (mode_) {
+    case Mode::Memory:
+        std::memcpy(buffer, memory_->data() + position_, count);
+        position_ += count;
+        return count;
+#ifdef _WIN32
+    case Mode::File: {
+        DWORD done = 0;
+        if (!ReadFile(static_cast<HANDLE>(handle_), buffer, static_cast<DWORD>(count), &done, nullptr))
+            return 0;
+        position_ += done;
+        return done;
+    }
+#endif
+    default:
+        return 0;
+    }
+}
+
+void CFile::Write(const void* buffer, std::size_t count)
+{
+    switch (mode_) {
+    case Mode::Memory:
+        if (position_ + count > memory_->size())
+            memory_->resize(static_cast<std::size_t>(position_ + count));
+        std::memcpy(memory_->data() + position_, buffer, count);
+        position_ += count;
+        length_ = memory_->size();
+        break;
+#ifdef _WIN32
+    case Mode::File: {
+        DWORD done = 0;
+        if (WriteFile(static_cast<HANDLE>(handle_), buffer, static_cast<DWORD>(count), &done, nullptr)) {
+            position_ += done;
+            length_ += done;
+        }
+        break;
+    }
+#endif
+    default:
+        break;
+    }
+}
+
+bool CFile::UnreadInt()
+{
+    const std::uint64_t back = position_ < 4 ? position_ : 4;
+    switch (mode_) {
+    case Mode::Memory:
+        position_ -= back;
+        return true;
+#ifdef _WIN32
+    case Mode::File:
+        SetFilePointer(static_cast<HANDLE>(handle_), -static_cast<LONG>(back), nullptr, FILE_CURRENT);
+        position_ -= back;
+        return true;
+#endif
+    default:
+        return false;
+    }
+}

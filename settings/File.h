@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+// A byte stream over a platform file or over a caller's byte vector. The
+// settings format reads and writes through it; only memory mode exists where
+// there is no Windows (the host build used for sanitizer and fuzz checks).
+class CFile : public std::basic_streambuf<char> {
+public:
+    CFile() = default;
+    ~CFile() override;
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+
+#ifdef _WIN32
+    bool OpenRead(const std::wstring& path);
+    bool OpenWrite(const std::wstring& path);
+#endif
+    void AttachMemory(std::vector<unsigned char>& bytes);
+    bool Close();
+
+    // Reads at most count bytes, never past the end; returns how many it read.
+    std::size_t Read(void* buffer, std::size_t count);
+    void Write(const void* buffer, std::size_t count);
+    // Steps back over the 4-byte value just read.
+    bool UnreadInt();
+
+    std::uint64_t Length() const { return length_; }
+    std::uint64_t Position() const { return position_; }
+    std::uint64_t Remaining() const { return position_ < length_ ? length_ - position_ : 0; }
+
+private:
+    enum class Mode { Closed, File, Memory };
+
+    Mode mode_ = Mode::Closed;
+    void* handle_ = nullptr;  // the platform file handle in file mode
+    std::vector<unsigned char>* memory_ = nullptr;  // not owned
+    std::uint64_t length_ = 0;
+    std::uint64_t position_ = 0;
+};
