@@ -12,15 +12,18 @@ CFile::~CFile()
 }
 
 #ifdef _WIN32
-bool CFile::OpenRead(const std::wstring& path)
+bool CFile::Open(const std::wstring& path, bool forWriting)
 {
     Close();
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(path.c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ,
+                                    forWriting ? FILE_SHARE_WRITE : FILE_SHARE_READ, nullptr,
+                                    forWriting ? CREATE_ALWAYS : OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     LARGE_INTEGER size = {};
-    GetFileSizeEx(file, &size);
+    if (!forWriting)
+        GetFileSizeEx(file, &size);
     mode_ = Mode::File;
     handle_ = file;
     length_ = static_cast<std::uint64_t>(size.QuadPart);
@@ -28,18 +31,14 @@ bool CFile::OpenRead(const std::wstring& path)
     return true;
 }
 
+bool CFile::OpenRead(const std::wstring& path)
+{
+    return Open(path, false);
+}
+
 bool CFile::OpenWrite(const std::wstring& path)
 {
-    Close();
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    mode_ = Mode::File;
-    handle_ = file;
-    length_ = 0;
-    position_ = 0;
-    return true;
+    return Open(path, true);
 }
 #endif
 

@@ -34,6 +34,9 @@ public:
     std::uint64_t Remaining() const { return position_ < length_ ? length_ - position_ : 0; }
 
 private:
+#ifdef _WIN32
+    bool Open(const std::wstring& path, bool forWriting);
+#endif
     enum class Mode { Closed, File, Memory };
 
     Mode mode_ = Mode::Closed;
