@@ -10,7 +10,7 @@
 
 namespace {
 
-struct ControlSpec {
+struct ControlLayout {
     int id;
     const wchar_t* className;
     const wchar_t* text;
@@ -20,7 +20,7 @@ struct ControlSpec {
 
 const DWORD kTabGroup = WS_TABSTOP | WS_GROUP;
 
-const ControlSpec kControls[] = {
+const ControlLayout kControls[] = {
     {IDC_AFFIX, L"ComboBox", L"", {55, 5, 65, 275}, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP},
     {IDC_TAG_BUTTON, L"Button", L">", {121, 4, 12, 14}, BS_PUSHBUTTON | WS_TABSTOP},
     {IDC_HEAD, L"Button", L"先頭", {20, 40, 32, 10}, BS_AUTORADIOBUTTON | WS_GROUP},
@@ -65,22 +65,22 @@ TEST(MainDialogTemplate, BuildsTheControlsInTabOrderWithTheirStylesAndPlaces)
     EXPECT_EQ(client.bottom, size.bottom);
 
     HWND control = GetWindow(window, GW_CHILD);
-    for (const ControlSpec& spec : kControls) {
-        SCOPED_TRACE(spec.text);
+    for (const ControlLayout& layout : kControls) {
+        SCOPED_TRACE(layout.text);
         ASSERT_NE(control, nullptr);
-        EXPECT_EQ(GetDlgCtrlID(control), spec.id);
+        EXPECT_EQ(GetDlgCtrlID(control), layout.id);
         wchar_t className[64] = {};
         GetClassNameW(control, className, 64);
-        EXPECT_STREQ(className, spec.className);
-        EXPECT_EQ(TextOf(control), spec.text);
+        EXPECT_STREQ(className, layout.className);
+        EXPECT_EQ(TextOf(control), layout.text);
 
         const DWORD actual = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
         EXPECT_EQ(actual & (WS_CHILD | WS_VISIBLE), static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
-        EXPECT_EQ(actual & kTabGroup, spec.style & kTabGroup);
-        EXPECT_EQ(actual & 0xFFFF & ~WS_TABSTOP & ~WS_GROUP, spec.style & 0xFFFF);
+        EXPECT_EQ(actual & kTabGroup, layout.style & kTabGroup);
+        EXPECT_EQ(actual & 0xFFFF & ~WS_TABSTOP & ~WS_GROUP, layout.style & 0xFFFF);
 
         // The dialog manager scales position and size each on its own.
-        RECT expected = spec.dialogUnits;
+        RECT expected = layout.dialogUnits;
         MapDialogRect(window, &expected);
         RECT placed;
         GetWindowRect(control, &placed);
@@ -88,7 +88,7 @@ TEST(MainDialogTemplate, BuildsTheControlsInTabOrderWithTheirStylesAndPlaces)
         EXPECT_EQ(placed.left, expected.left);
         EXPECT_EQ(placed.top, expected.top);
         EXPECT_EQ(placed.right - placed.left, expected.right);
-        if (std::wstring(spec.className) != L"ComboBox") {  // a combo box is as tall as its field
+        if (std::wstring(layout.className) != L"ComboBox") {  // a combo box is as tall as its field
             EXPECT_EQ(placed.bottom - placed.top, expected.bottom);
         }
         control = GetWindow(control, GW_HWNDNEXT);
