@@ -63,6 +63,15 @@ bool CFile::Close()
     return true;
 }
 
+bool CFile::Flush()
+{
+#ifdef _WIN32
+    if (mode_ == Mode::File)
+        return FlushFileBuffers(static_cast<HANDLE>(handle_)) != FALSE;
+#endif
+    return mode_ == Mode::Memory;
+}
+
 std::size_t CFile::Read(void* buffer, std::size_t count)
 {
     if (count > Remaining())

@@ -22,6 +22,8 @@ public:
 #endif
     void AttachMemory(std::vector<unsigned char>& bytes);
     bool Close();
+    // Pushes written bytes to the disk; true in memory mode.
+    bool Flush();
 
     // Reads at most count bytes, never past the end; returns how many it read.
     std::size_t Read(void* buffer, std::size_t count);

@@ -82,3 +82,9 @@ bool CMapData::ReadBody(CFile& stream, int depth)
     }
     return true;
 }
+
+bool CMapData::operator==(const CMapData& other) const
+{
+    return header_ == other.header_ && integers_ == other.integers_ && strings_ == other.strings_ &&
+           blocks_ == other.blocks_ && maps_ == other.maps_;
+}

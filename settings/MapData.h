@@ -59,6 +59,9 @@ public:
     bool Read(CFile& stream);
 
     std::int32_t Header() const { return header_; }
+    // Same header and the same entries, in whatever order they were made.
+    bool operator==(const CMapData& other) const;
+    bool operator!=(const CMapData& other) const { return !(*this == other); }
 
     // Nesting deeper than this is not followed when reading.
     static const int kMaxDepth = 32;

@@ -1,6 +1,8 @@
 #include "settings/File.h"
 #include "settings/Format.h"
 #include "settings/MapData.h"
+#include "settings/SettingsFile.h"
+#include "ProgramTree.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -208,6 +210,29 @@ TEST(SettingsFormat, DamagedCompressedDataNeverAsksForTooMuch)
     hugeU[3] = 0x7F;  // U near 2 GiB from a few dozen bytes
     EXPECT_TRUE(Inflated(hugeU).empty());
     EXPECT_TRUE(Inflated(Bytes{0, 0, 0, 0}).empty());
+}
+
+TEST(SettingsFormat, FileImagesLoadInEitherForm)
+{
+    const CMapData tree = ProgramTree();
+    Bytes compressed = Compressed(Body(tree));
+    CMapData loaded(0);
+    LoadMapImage(compressed, loaded);
+    EXPECT_EQ(loaded.Header(), 1);
+    EXPECT_TRUE(loaded == tree);
+
+    Bytes plain = Body(WorkedExample());
+    plain[0] = 0;  // a bare body is told apart by a head below 1
+    CMapData fromPlain(5);
+    LoadMapImage(plain, fromPlain);
+    EXPECT_EQ(fromPlain.Header(), 0);
+    EXPECT_EQ(fromPlain.Map(L"SendTo").Integer(L"Check"), 1);
+
+    for (Bytes tiny : {Bytes{}, Bytes{0, 0, 0, 0}, Bytes{7}, Bytes{0xFF, 0xFF, 0xFF, 0xFF}}) {
+        CMapData empty(0);
+        LoadMapImage(tiny, empty);
+        EXPECT_TRUE(empty == CMapData(empty.Header()));
+    }
 }
 
 }  // namespace

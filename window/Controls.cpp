@@ -1,6 +1,11 @@
 #include "Controls.h"
 
+#include "settings/MapData.h"
+
 #include <commctrl.h>
+
+#include <algorithm>
+#include <string>
 
 bool CCheckBox::IsChecked() const
 {
@@ -51,4 +56,70 @@ void CComboBox::TrimItems(int limit)
             return;
         SendMessageW(m_hWnd, CB_DELETESTRING, static_cast<WPARAM>(count - 1), 0);
     }
+}
+
+void CCheckBox::SaveState(CMapData& map)
+{
+    map.Integer(L"Check") = static_cast<std::int32_t>(SendMessageW(m_hWnd, BM_GETCHECK, 0, 0));
+}
+
+void CCheckBox::LoadState(CMapData& map)
+{
+    SendMessageW(m_hWnd, BM_SETCHECK, static_cast<WPARAM>(map.Integer(L"Check")), 0);
+}
+
+void CCheckBox::LoadStateOrDefault(CMapData& map, int value)
+{
+    if (!map.HasInteger(L"Check"))
+        map.Integer(L"Check") = value;
+    LoadState(map);
+}
+
+int CComboBox::Style() const
+{
+    return static_cast<int>(GetWindowLongW(m_hWnd, GWL_STYLE) & 0xF);
+}
+
+void CComboBox::SaveContents(CMapData& map) const
+{
+    switch (Style()) {
+    case CBS_DROPDOWN:
+        map.String(L"Text") = GetText();
+        map.Integer(L"Size") = static_cast<std::int32_t>(SendMessageW(m_hWnd, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < SendMessageW(m_hWnd, CB_GETCOUNT, 0, 0); ++i)
+            map.Map(std::to_wstring(i)).String(L"Text") = GetItemText(i);
+        break;
+    case CBS_DROPDOWNLIST:
+        map.Integer(L"Index") = static_cast<std::int32_t>(SendMessageW(m_hWnd, CB_GETCURSEL, 0, 0));
+        break;
+    default:
+        break;
+    }
+}
+
+void CComboBox::LoadContents(CMapData& map)
+{
+    switch (Style()) {
+    case CBS_DROPDOWN: {
+        SetWindowTextW(m_hWnd, map.String(L"Text").c_str());
+        const int count = std::min<int>(map.Integer(L"Size"), kMaxRestoredItems);
+        for (int i = 0; i < count; ++i) {
+            const std::wstring& text = map.Map(std::to_wstring(i)).String(L"Text");
+            SendMessageW(m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        }
+        break;
+    }
+    case CBS_DROPDOWNLIST:
+        SendMessageW(m_hWnd, CB_SETCURSEL, static_cast<WPARAM>(map.Integer(L"Index")), 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void CComboBox::LoadContentsOrDefault(CMapData& map, int index)
+{
+    if (Style() == CBS_DROPDOWNLIST && !map.HasInteger(L"Index"))
+        map.Integer(L"Index") = index;
+    LoadContents(map);
 }

@@ -22,6 +22,12 @@ public:
     // Lets every BM_SETCHECK, whoever sends it, re-apply the links.
     LRESULT SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     int ApplyLink(CWindow* target, int action, int value) override;
+
+    // "Check": the state as BM_GETCHECK reports it (0, 1 or 2).
+    void SaveState(CMapData& map) override;
+    void LoadState(CMapData& map) override;
+    // As LoadState, with value standing in for an absent "Check".
+    void LoadStateOrDefault(CMapData& map, int value);
 };
 
 class CRadioButton : public CCheckBox {};
@@ -32,6 +38,19 @@ public:
     std::wstring GetItemText(int index) const;
     // Deletes items from the end until at most limit remain.
     void TrimItems(int limit);
+
+    // A drop-down box keeps its edit text and items ("Text", "Size", "0"...),
+    // a drop-down list its selection ("Index"); a simple box keeps nothing.
+    void SaveContents(CMapData& map) const;
+    void LoadContents(CMapData& map);
+    // As LoadContents, with index standing in for an absent "Index".
+    void LoadContentsOrDefault(CMapData& map, int index);
+
+    // A damaged "Size" never adds more items than this.
+    static constexpr int kMaxRestoredItems = 256;
+
+private:
+    int Style() const;
 };
 
 // Wraps the parent's dialog item; a missing item gives a wrapper with no window.

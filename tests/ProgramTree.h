@@ -1,0 +1,24 @@
+#pragma once
+
+#include "settings/MapData.h"
+
+#include <string>
+
+// A settings tree shaped like the program's own, with a full history.
+inline CMapData ProgramTree(int historyItems = 20)
+{
+    CMapData map(1);
+    std::vector<unsigned char> placement(44, 0x11);
+    map.Block(L"WindowPlacement") = placement;
+    CMapData& affix = map.Map(L"Affix");
+    affix.String(L"Text") = L"\\y\\m\\d_";
+    affix.Integer(L"Size") = historyItems;
+    for (int i = 0; i < historyItems; ++i)
+        affix.Map(std::to_wstring(i)).String(L"Text") = L"作業_" + std::to_wstring(i) + L"\\e\\m\\d_";
+    map.Map(L"History").Integer(L"Index") = 4;
+    map.Map(L"TopMostWindow").Integer(L"Check") = 1;
+    map.Map(L"SendTo").Integer(L"Check") = 0;
+    map.Map(L"Prefix").Integer(L"Check") = 0;
+    map.Map(L"Suffix").Integer(L"Check") = 1;
+    return map;
+}
