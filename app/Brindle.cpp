@@ -1,6 +1,10 @@
 #include "Brindle.h"
 
+#include "DropFile.h"
+#include "ItemRename.h"
 #include "resource.h"
+
+#include <boost/lexical_cast.hpp>
 
 namespace {
 
@@ -49,14 +53,44 @@ LRESULT CBrindle::OnInitDialog(WPARAM, LPARAM)
         ShowWindow(m_hWnd, SW_SHOW);
     } else {
         // A command-line run keeps its window hidden from start to end.
-        RenameFiles();
+        RenameFiles(commandAffix, commandPosition);
     }
     return 0;
 }
 
 void CBrindle::RestoreSettings() {}
 
-void CBrindle::RenameFiles() {}
+TagTime CBrindle::Now() const
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return TagTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+int CBrindle::HistoryLimit() const
+{
+    try {
+        return boost::lexical_cast<int>(historyCountBox->GetText());
+    } catch (const boost::bad_lexical_cast&) {
+        return -1;
+    }
+}
+
+void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
+{
+    std::vector<std::wstring> files;
+    files.swap(pendingFiles);  // a run that stops early forgets its paths too
+    const std::wstring raw = affix.empty() ? affixBox->GetText() : affix;
+    if (raw.empty())
+        return;
+    if (position == FromDialog)
+        position = SendMessageW(headButton->m_hWnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? Head : End;
+    affixBox->AddToHistory(raw, HistoryLimit());
+
+    const CAffixRule rule(raw, Now(), position);
+    for (const std::wstring& file : files)
+        RenameItem(file, rule);
+}
 
 LRESULT CBrindle::OnCommand(WPARAM wParam, LPARAM lParam)
 {
@@ -75,7 +109,11 @@ LRESULT CBrindle::OnDestroy(WPARAM, LPARAM)
     return 0;
 }
 
-LRESULT CBrindle::OnDropFiles(WPARAM wParam, LPARAM lParam)
+LRESULT CBrindle::OnDropFiles(WPARAM wParam, LPARAM)
 {
-    return DefaultProc(WM_DROPFILES, wParam, lParam);
+    CDropFile drop(reinterpret_cast<HDROP>(wParam));
+    for (std::wstring path = drop.Next(); !path.empty(); path = drop.Next())
+        pendingFiles.push_back(path);
+    RenameFiles(std::wstring(), FromDialog);
+    return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AffixPosition.h"
+#include "AffixRule.h"
 #include "window/Controls.h"
 #include "window/Dialog.h"
 #include "window/Menu.h"
@@ -25,6 +26,10 @@ public:
     LRESULT OnDestroy(WPARAM wParam, LPARAM lParam) override;
     LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam) override;
 
+    // Renames pendingFiles: an empty affix means the affix box's text, and
+    // FromDialog the head/end buttons. Ends with pendingFiles empty.
+    void RenameFiles(const std::wstring& affix, AffixPosition position);
+
     std::vector<std::wstring> pendingFiles;
     boost::shared_ptr<CComboBox> affixBox, historyCountBox;
     boost::shared_ptr<CCheckBox> topMostBox, sendToBox;
@@ -35,9 +40,13 @@ public:
     AffixPosition commandPosition;
     int insertPos;
 
+protected:
+    // The local time the tags of one run are filled from.
+    virtual TagTime Now() const;
+
 private:
     // Takes back the controls' state and the window placement from the settings.
     void RestoreSettings();
-    // Renames pendingFiles with the affix and position in force.
-    void RenameFiles();
+    // The history count box's number; -1 (keep all) when it shows none.
+    int HistoryLimit() const;
 };

@@ -1,7 +1,9 @@
 #include "TestSupport.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -74,7 +76,7 @@ TempFolder::TempFolder()
 
 TempFolder::~TempFolder()
 {
-    RemoveTree(path_);
+    RemoveTree(L"\\\\?\\" + path_);  // the prefix reaches paths of any length
 }
 
 std::wstring ProgramFolder()
@@ -140,4 +142,66 @@ std::vector<HWND> DialogsCaptioned(const std::wstring& caption)
     WindowQuery query{0, caption, true, {}};
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&query));
     return query.found;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD done = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    CloseHandle(file);
+}
+
+std::string ReadFileBytes(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string bytes(static_cast<std::size_t>(GetFileSize(file, nullptr)), '\0');
+    DWORD done = 0;
+    if (!bytes.empty())
+        ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &done, nullptr);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool PathExists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::wstring> NamesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..")
+            names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+HDROP MakeDrop(const std::vector<std::wstring>& paths)
+{
+    std::size_t units = 1;
+    for (const std::wstring& path : paths)
+        units += path.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + units * sizeof(wchar_t));
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    auto* names = reinterpret_cast<wchar_t*>(header + 1);
+    for (const std::wstring& path : paths) {
+        std::copy(path.begin(), path.end(), names);
+        names += path.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -50,3 +51,14 @@ private:
 std::vector<HWND> WindowsOf(DWORD processId, const std::wstring& caption);
 // Every top-level dialog window with the given caption, of any process.
 std::vector<HWND> DialogsCaptioned(const std::wstring& caption);
+
+// Small file helpers for tests on real files.
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// The whole file, or "<missing>".
+std::string ReadFileBytes(const std::wstring& path);
+bool PathExists(const std::wstring& path);
+// The names in a folder, sorted.
+std::vector<std::wstring> NamesIn(const std::wstring& folder);
+
+// A drop exactly as the shell builds one, for WM_DROPFILES; its receiver frees it.
+HDROP MakeDrop(const std::vector<std::wstring>& paths);

@@ -58,6 +58,21 @@ void CComboBox::TrimItems(int limit)
     }
 }
 
+void CComboBox::AddToHistory(const std::wstring& text, int limit)
+{
+    const std::wstring editText = GetText();
+    for (int i = 0; i < SendMessageW(m_hWnd, CB_GETCOUNT, 0, 0);) {
+        if (GetItemText(i) == text)
+            SendMessageW(m_hWnd, CB_DELETESTRING, static_cast<WPARAM>(i), 0);
+        else
+            ++i;
+    }
+    SendMessageW(m_hWnd, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (limit >= 0)
+        TrimItems(limit);
+    SetWindowTextW(m_hWnd, editText.c_str());
+}
+
 void CCheckBox::SaveState(CMapData& map)
 {
     map.Integer(L"Check") = static_cast<std::int32_t>(SendMessageW(m_hWnd, BM_GETCHECK, 0, 0));

@@ -38,6 +38,9 @@ public:
     std::wstring GetItemText(int index) const;
     // Deletes items from the end until at most limit remain.
     void TrimItems(int limit);
+    // Puts text at the top of the list, once, keeping at most limit items (a
+    // negative limit keeps all); the edit text stays as it is.
+    void AddToHistory(const std::wstring& text, int limit);
 
     // A drop-down box keeps its edit text and items ("Text", "Size", "0"...),
     // a drop-down list its selection ("Index"); a simple box keeps nothing.

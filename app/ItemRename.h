@@ -1,0 +1,10 @@
+#pragma once
+
+#include "AffixRule.h"
+
+#include <string>
+
+// Renames one file or folder inside its own folder as the rule says. The item
+// keeps its attributes; nothing is ever replaced. False when the item keeps
+// its old name (the new name is taken, the item is in use, is gone, ...).
+bool RenameItem(const std::wstring& path, const CAffixRule& rule);

@@ -1,0 +1,308 @@
+// The rename engine in this process: drops built as the shell builds them,
+// real files in a private folder, and a fixed clock.
+#include "app/Brindle.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+// 2011-02-27 09:05:03, whatever the wall clock says.
+class FixedClockBrindle : public CBrindle {
+public:
+    FixedClockBrindle() : CBrindle({}, L"", FromDialog) {}
+
+protected:
+    TagTime Now() const override { return TagTime{2011, 2, 27, 9, 5, 3}; }
+};
+
+// One dialog for the whole suite: a visible dialog costs seconds to destroy under Wine.
+class RenameDrop : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        brindle = new FixedClockBrindle;
+        brindle->CreateFromTemplate(CBrindle::TemplateId);
+    }
+    static void TearDownTestSuite()
+    {
+        delete brindle;
+        brindle = nullptr;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_NE(brindle->m_hWnd, nullptr);
+        SendMessageW(brindle->affixBox->m_hWnd, CB_RESETCONTENT, 0, 0);
+        SendMessageW(brindle->historyCountBox->m_hWnd, CB_SETCURSEL, 2, 0);
+        Use(L"\\e\\m\\d_", Head);
+    }
+
+    void Use(const std::wstring& affix, AffixPosition position)
+    {
+        SetWindowTextW(brindle->affixBox->m_hWnd, affix.c_str());
+        SendMessageW(brindle->headButton->m_hWnd, BM_SETCHECK, position == Head, 0);
+        SendMessageW(brindle->endButton->m_hWnd, BM_SETCHECK, position != Head, 0);
+    }
+
+    void Drop(const std::vector<std::wstring>& names)
+    {
+        std::vector<std::wstring> paths;
+        for (const std::wstring& name : names)
+            paths.push_back(folder / name);
+        SendMessageW(brindle->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+    }
+
+    std::wstring Make(const std::wstring& name)
+    {
+        WriteFileBytes(folder / name, std::string(name.begin(), name.end()));
+        return name;
+    }
+    std::vector<std::wstring> Names() const { return NamesIn(folder.Path()); }
+
+    static FixedClockBrindle* brindle;
+    TempFolder folder;
+};
+
+FixedClockBrindle* RenameDrop::brindle = nullptr;
+
+using NameList = std::vector<std::wstring>;
+
+TEST_F(RenameDrop, TheWorkedExampleAddsAndTakesOff)
+{
+    const std::string report = "report";
+    Make(L"report.txt");
+    Make(L"20091231_memo.txt");
+    Make(L"meeting-notes.txt");
+    Drop({L"report.txt", L"20091231_memo.txt", L"meeting-notes.txt"});
+    EXPECT_EQ(Names(), (NameList{L"20110227_meeting-notes.txt", L"20110227_report.txt", L"memo.txt"}));
+    EXPECT_EQ(ReadFileBytes(folder / L"20110227_report.txt"), "report.txt");
+
+    Drop({L"20110227_report.txt"});  // a second drop undoes the first
+    EXPECT_TRUE(PathExists(folder / L"report.txt"));
+
+    Use(L"_\\h\\i", End);
+    Make(L"plan.doc");
+    Make(L"plan_2359.doc");
+    Drop({L"plan.doc"});
+    Drop({L"plan_2359.doc"});
+    EXPECT_EQ(Names(),
+              (NameList{L"20110227_meeting-notes.txt", L"memo.txt", L"plan.doc", L"plan_0905.doc", L"report.txt"}));
+}
+
+TEST_F(RenameDrop, NamesFoldersAndEdges)
+{
+    Use(L"_old", End);
+    Make(L"README");
+    Make(L"archive.tar.gz");
+    Make(L"報告書 最終版.txt");
+    Make(L"\U0001F4C4 メモ.txt");
+    CreateDirectoryW((folder / L"Photos.2010").c_str(), nullptr);
+    Make(L"Photos.2010\\inside.jpg");
+    Drop({L"README", L"archive.tar.gz", L"報告書 最終版.txt", L"\U0001F4C4 メモ.txt", L"Photos.2010"});
+    EXPECT_EQ(Names(), (NameList{L"Photos_old.2010", L"README_old", L"archive.tar_old.gz", L"報告書 最終版_old.txt",
+                              L"\U0001F4C4 メモ_old.txt"}));
+    EXPECT_TRUE(PathExists(folder / L"Photos_old.2010\\inside.jpg"));
+
+    Use(L"\\e\\m\\d_", Head);
+    Make(L"20110227_.txt");  // the affix alone: the base name goes
+    Drop({L"20110227_.txt", L"README_old"});
+    EXPECT_TRUE(PathExists(folder / L".txt"));
+    EXPECT_TRUE(PathExists(folder / L"20110227_README_old"));
+
+    // A backslash in the affix is a folder separator: in when the folder exists.
+    CreateDirectoryW((folder / L"done").c_str(), nullptr);
+    Use(L"done\\", Head);
+    Make(L"a.txt");
+    Make(L"b.txt");
+    Drop({L"a.txt"});
+    EXPECT_TRUE(PathExists(folder / L"done\\a.txt"));
+    Use(L"missing\\", Head);
+    Drop({L"b.txt"});
+    EXPECT_TRUE(PathExists(folder / L"b.txt"));
+}
+
+TEST_F(RenameDrop, ATakenNameOrAnOpenFileKeepsItsName)
+{
+    Make(L"report.txt");
+    WriteFileBytes(folder / L"20110227_report.txt", "the other file");
+    Drop({L"report.txt"});
+    EXPECT_EQ(ReadFileBytes(folder / L"report.txt"), "report.txt");
+    EXPECT_EQ(ReadFileBytes(folder / L"20110227_report.txt"), "the other file");
+
+    Make(L"open.txt");
+    HANDLE held = CreateFileW((folder / L"open.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Drop({L"open.txt", L"gone.txt"});
+    CloseHandle(held);
+    EXPECT_TRUE(PathExists(folder / L"open.txt"));
+    EXPECT_EQ(Names(), (NameList{L"20110227_report.txt", L"open.txt", L"report.txt"}));
+}
+
+TEST_F(RenameDrop, AttributesStayWithTheItem)
+{
+    const std::map<std::wstring, DWORD> items = {
+        {L"ro.txt", FILE_ATTRIBUTE_READONLY},
+        {L"hidden.txt", FILE_ATTRIBUTE_HIDDEN},
+        {L"system.txt", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN},
+        {L"archive.txt", FILE_ATTRIBUTE_ARCHIVE},
+        // Wine keeps no read-only attribute on folders; system and hidden it does.
+        {L"sysfolder", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY},
+    };
+    std::vector<std::wstring> names;
+    for (const auto& item : items) {
+        if (item.second & FILE_ATTRIBUTE_DIRECTORY)
+            CreateDirectoryW((folder / item.first).c_str(), nullptr);
+        else
+            Make(item.first);
+        SetFileAttributesW((folder / item.first).c_str(), item.second & ~FILE_ATTRIBUTE_DIRECTORY);
+        names.push_back(item.first);
+    }
+    WriteFileBytes(folder / L"20110227_ro.txt", "blocks the read-only file");
+    Drop(names);
+    for (const auto& item : items) {
+        const std::wstring now = folder / (item.first == L"ro.txt" ? item.first : L"20110227_" + item.first);
+        const DWORD attributes = GetFileAttributesW(now.c_str());
+        ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << now;
+        EXPECT_EQ(attributes & (item.second | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+                  item.second)
+            << now;
+    }
+}
+
+TEST_F(RenameDrop, PathsAreRenamedInTheirOwnFolder)
+{
+    CreateDirectoryW((folder / L"sub").c_str(), nullptr);
+    Make(L"sub\\relative.txt");
+    Make(L"sub\\drive.txt");
+    Make(L"sub\\slashes.txt");
+    wchar_t current[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, current);
+    SetCurrentDirectoryW(folder.Path().c_str());
+    std::wstring slashes = folder / L"sub/slashes.txt";
+    brindle->pendingFiles = {L"sub\\relative.txt", folder.Path().substr(0, 2) + L"sub\\drive.txt", slashes};
+    brindle->RenameFiles(L"", FromDialog);
+    SetCurrentDirectoryW(current);
+    EXPECT_EQ(NamesIn(folder / L"sub"),
+              (NameList{L"20110227_drive.txt", L"20110227_relative.txt", L"20110227_slashes.txt"}));
+    EXPECT_EQ(Names(), NameList{L"sub"});
+}
+
+TEST_F(RenameDrop, LongPathsAreNeverCutShort)
+{
+    std::wstring path = L"\\\\?\\" + folder.Path();
+    std::wstring relative;
+    for (int i = 0; i < 12; ++i) {
+        relative += std::wstring(30, static_cast<wchar_t>(L'a' + i)) + L"\\";
+        CreateDirectoryW((path + L"\\" + relative).c_str(), nullptr);
+    }
+    WriteFileBytes(path + L"\\" + relative + L"deep.txt", "deep");
+    ASSERT_GT((folder / relative).size(), 400u);
+    Drop({relative + L"deep.txt"});
+    EXPECT_EQ(ReadFileBytes(path + L"\\" + relative + L"20110227_deep.txt"), "deep");
+}
+
+TEST_F(RenameDrop, AnEmptyAffixRenamesNothingAndForgetsThePaths)
+{
+    Use(L"", Head);
+    Make(L"first.txt");
+    Drop({L"first.txt"});
+    EXPECT_EQ(Names(), NameList{L"first.txt"});
+    EXPECT_EQ(SendMessageW(brindle->affixBox->m_hWnd, CB_GETCOUNT, 0, 0), 0);
+
+    Use(L"x_", Head);
+    Make(L"second.txt");
+    Drop({L"second.txt"});
+    EXPECT_EQ(Names(), (NameList{L"first.txt", L"x_second.txt"}));
+}
+
+TEST_F(RenameDrop, HistoryMovesUsedTextsToTheTopAndKeepsTheEditText)
+{
+    CComboBox& box = *brindle->affixBox;
+    for (const wchar_t* affix : {L"a_", L"b_", L"c_", L"a_"}) {
+        Use(affix, Head);
+        brindle->RenameFiles(L"", FromDialog);  // nothing pending: only the history
+    }
+    ASSERT_EQ(SendMessageW(box.m_hWnd, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(box.GetItemText(0), L"a_");
+    EXPECT_EQ(box.GetItemText(2), L"b_");
+    EXPECT_EQ(box.GetText(), L"a_");
+
+    box.AddToHistory(L"d_", 2);
+    EXPECT_EQ(SendMessageW(box.m_hWnd, CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(box.GetItemText(0), L"d_");
+    box.AddToHistory(L"e_", 0);
+    EXPECT_EQ(SendMessageW(box.m_hWnd, CB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(box.GetText(), L"a_");
+
+    // A count box showing no number trims nothing.
+    SendMessageW(brindle->historyCountBox->m_hWnd, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    for (int i = 0; i < 25; ++i)
+        brindle->RenameFiles(L"h" + std::to_wstring(i), Head);
+    EXPECT_EQ(SendMessageW(box.m_hWnd, CB_GETCOUNT, 0, 0), 25);
+}
+
+// A tree of 1,000 files and folders, renamed twice in one drop each, comes back
+// exactly: names, contents and attributes.
+TEST_F(RenameDrop, NothingIsLostInAThousandItems)
+{
+    struct Item {
+        std::string contents;
+        DWORD attributes;
+    };
+    std::map<std::wstring, Item> before;
+    std::vector<std::wstring> top;
+    for (int f = 0; f < 90; ++f) {
+        const std::wstring dir = L"dir" + std::to_wstring(f) + (f % 7 ? L"" : L".v2");
+        CreateDirectoryW((folder / dir).c_str(), nullptr);
+        top.push_back(dir);
+        for (int i = 0; i < 9; ++i) {
+            const std::wstring name = dir + L"\\file " + std::to_wstring(i) + (i % 3 ? L".txt" : L"");
+            WriteFileBytes(folder / name, std::string(static_cast<std::size_t>(i * 37), char('a' + f % 26)));
+        }
+    }
+    // The top level also holds files, some of them protected.
+    for (int i = 0; i < 100; ++i) {
+        const std::wstring name = L"top" + std::to_wstring(i) + L".dat";
+        WriteFileBytes(folder / name, std::to_string(i));
+        if (i % 10 == 0)
+            SetFileAttributesW((folder / name).c_str(), FILE_ATTRIBUTE_READONLY);
+        top.push_back(name);
+    }
+    auto snapshot = [&](std::map<std::wstring, Item>& out) {
+        out.clear();
+        for (const std::wstring& dir : NamesIn(folder.Path())) {
+            const DWORD attributes = GetFileAttributesW((folder / dir).c_str());
+            out[dir] = Item{ReadFileBytes(folder / dir), attributes};
+            if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                for (const std::wstring& name : NamesIn(folder / dir))
+                    out[dir + L"\\" + name] = Item{ReadFileBytes(folder / (dir + L"\\" + name)),
+                                                   GetFileAttributesW((folder / (dir + L"\\" + name)).c_str())};
+        }
+    };
+    snapshot(before);
+    ASSERT_EQ(before.size(), 1000u);
+
+    Drop(top);
+    std::vector<std::wstring> renamed;
+    for (const std::wstring& name : top)
+        renamed.push_back(L"20110227_" + name);
+    EXPECT_EQ(Names().size(), 190u);
+    EXPECT_TRUE(PathExists(folder / renamed.front()));
+    Drop(renamed);
+
+    std::map<std::wstring, Item> after;
+    snapshot(after);
+    ASSERT_EQ(after.size(), before.size());
+    for (const auto& entry : before) {
+        const auto found = after.find(entry.first);
+        ASSERT_NE(found, after.end()) << entry.first;
+        EXPECT_EQ(found->second.contents, entry.second.contents) << entry.first;
+        EXPECT_EQ(found->second.attributes, entry.second.attributes) << entry.first;
+    }
+}
+
+}  // namespace
