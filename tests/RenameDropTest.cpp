@@ -1,6 +1,7 @@
 // The rename engine in this process: drops built as the shell builds them,
 // real files in a private folder, and a fixed clock.
 #include "app/Brindle.h"
+#include "DropBuilder.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

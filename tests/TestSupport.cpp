@@ -1,7 +1,6 @@
 #include "TestSupport.h"
 
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <vector>
@@ -186,22 +185,4 @@ std::vector<std::wstring> NamesIn(const std::wstring& folder)
     FindClose(search);
     std::sort(names.begin(), names.end());
     return names;
-}
-
-HDROP MakeDrop(const std::vector<std::wstring>& paths)
-{
-    std::size_t units = 1;
-    for (const std::wstring& path : paths)
-        units += path.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + units * sizeof(wchar_t));
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    auto* names = reinterpret_cast<wchar_t*>(header + 1);
-    for (const std::wstring& path : paths) {
-        std::copy(path.begin(), path.end(), names);
-        names += path.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
 }

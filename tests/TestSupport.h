@@ -1,7 +1,6 @@
 #pragma once
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -59,6 +58,3 @@ std::string ReadFileBytes(const std::wstring& path);
 bool PathExists(const std::wstring& path);
 // The names in a folder, sorted.
 std::vector<std::wstring> NamesIn(const std::wstring& folder);
-
-// A drop exactly as the shell builds one, for WM_DROPFILES; its receiver frees it.
-HDROP MakeDrop(const std::vector<std::wstring>& paths);
