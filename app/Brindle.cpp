@@ -4,11 +4,21 @@
 #include "ItemRename.h"
 #include "resource.h"
 
+#include <shellapi.h>
+#include <shlwapi.h>
+#include "settings/SettingsFile.h"
+#include "shell/Path.h"
+#include "shell/SendTo.h"
+
 #include <boost/lexical_cast.hpp>
+
+#include <algorithm>
 
 namespace {
 
 const wchar_t* const kHistoryCounts[] = {L"0", L"3", L"5", L"10", L"20"};
+// The tag menu's items in id order.
+const wchar_t* const kTags[] = {L"\\y", L"\\e", L"\\m", L"\\d", L"\\h", L"\\i", L"\\s"};
 const wchar_t kDropHint[] = L"ファイルをD&Dするとファイル名が変更されます";
 
 }  // namespace
@@ -46,19 +56,96 @@ LRESULT CBrindle::OnInitDialog(WPARAM, LPARAM)
     tagButton = CreateControl<CButton>(this, IDC_TAG_BUTTON);
     tagMenu = CMenu::FromResource(IDM_TAGS);
 
-    RestoreSettings();
+    WINDOWPLACEMENT placement = {};
+    const bool placed = RestoreSettings(placement);
 
     if (pendingFiles.empty()) {
+        if (placed)
+            SetWindowPlacement(m_hWnd, &placement);  // a minimised one stays so through SW_SHOW
         CreateToolTip(kDropHint);
         ShowWindow(m_hWnd, SW_SHOW);
     } else {
         // A command-line run keeps its window hidden from start to end.
+        if (placed) {
+            placement.showCmd = SW_HIDE;
+            SetWindowPlacement(m_hWnd, &placement);
+        }
         RenameFiles(commandAffix, commandPosition);
     }
     return 0;
 }
 
-void CBrindle::RestoreSettings() {}
+namespace {
+
+// A placement whose normal rectangle shows on no monitor any more (a screen
+// since unplugged) is moved into the nearest monitor's work area.
+void KeepOnScreen(WINDOWPLACEMENT& placement)
+{
+    RECT& rect = placement.rcNormalPosition;
+    if (MonitorFromRect(&rect, MONITOR_DEFAULTTONULL))
+        return;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT& work = monitor.rcWork;
+    const LONG width = rect.right - rect.left, height = rect.bottom - rect.top;
+    const LONG left = std::max(work.left, std::min(rect.left, work.right - width));
+    const LONG top = std::max(work.top, std::min(rect.top, work.bottom - height));
+    rect = RECT{left, top, left + width, top + height};
+}
+
+}  // namespace
+
+std::wstring CBrindle::SettingsPath() const
+{
+    return RenameExtension(GetModulePath(), L".dat");
+}
+
+bool CBrindle::RestoreSettings(WINDOWPLACEMENT& placement)
+{
+    CMapData settings(0);
+    LoadMapFile(SettingsPath(), settings);
+
+    affixBox->LoadContents(settings.Map(L"Affix"));
+    historyCountBox->LoadContentsOrDefault(settings.Map(L"History"), 2);
+    topMostBox->LoadState(settings.Map(L"TopMostWindow"));
+    sendToBox->LoadState(settings.Map(L"SendTo"));
+    headButton->LoadStateOrDefault(settings.Map(L"Prefix"), 1);
+    endButton->LoadState(settings.Map(L"Suffix"));
+
+    // The box shows what the shell has, whatever was stored.
+    SendMessageW(sendToBox->m_hWnd, BM_SETCHECK, IsRegisteredInSendTo() ? BST_CHECKED : BST_UNCHECKED, 0);
+
+    if (!settings.GetRecord(L"WindowPlacement", placement))
+        return false;
+    // Only the stored corner counts: the window keeps its own size.
+    RECT window;
+    GetWindowRect(m_hWnd, &window);
+    RECT& normal = placement.rcNormalPosition;
+    normal.right = normal.left + (window.right - window.left);
+    normal.bottom = normal.top + (window.bottom - window.top);
+    placement.length = sizeof placement;
+    KeepOnScreen(placement);
+    return true;
+}
+
+void CBrindle::SaveSettings()
+{
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    GetWindowPlacement(m_hWnd, &placement);
+
+    CMapData settings(1);
+    affixBox->SaveContents(settings.Map(L"Affix"));
+    historyCountBox->SaveContents(settings.Map(L"History"));
+    topMostBox->SaveState(settings.Map(L"TopMostWindow"));
+    sendToBox->SaveState(settings.Map(L"SendTo"));
+    headButton->SaveState(settings.Map(L"Prefix"));
+    endButton->SaveState(settings.Map(L"Suffix"));
+    settings.PutRecord(L"WindowPlacement", placement);
+    SaveMapCompressed(SettingsPath(), settings);
+}
 
 TagTime CBrindle::Now() const
 {
@@ -94,17 +181,77 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
 
 LRESULT CBrindle::OnCommand(WPARAM wParam, LPARAM lParam)
 {
-    switch (LOWORD(wParam)) {
+    const int id = LOWORD(wParam);
+    switch (id) {
     case IDCANCEL:  // Esc, or the caption's close box through WM_CLOSE
+    case IDC_EXIT:
         Destroy();
         return 0;
+    case IDC_HELP_BUTTON:
+        OpenManual();
+        return 0;
+    case IDC_TAG_BUTTON:
+        ShowTagMenu();
+        return 0;
+    case IDC_SENDTO:
+        RegisterInSendTo(sendToBox->IsChecked());
+        return 0;
+    case IDC_AFFIX:
+        // The affix box reports a lost focus this way too, so the caret's
+        // place is known when the ">" button is pressed.
+        if (HIWORD(wParam) == CBN_SELENDOK || HIWORD(wParam) == CBN_SELENDCANCEL)
+            insertPos = LOWORD(SendMessageW(affixBox->m_hWnd, CB_GETEDITSEL, 0, 0));
+        return 0;
+    case IDC_HISTORY_COUNT: {
+        const int limit = HistoryLimit();
+        if (limit >= 0)
+            affixBox->TrimItems(limit);
+        return 0;
+    }
     default:
+        if (id >= IDM_TAG_YEAR2 && id <= IDM_TAG_SECOND) {
+            InsertTag(kTags[id - IDM_TAG_YEAR2]);
+            return 0;
+        }
         return DefaultProc(WM_COMMAND, wParam, lParam);
     }
 }
 
+void CBrindle::InsertTag(const std::wstring& tag)
+{
+    std::wstring text = affixBox->GetText();
+    const std::size_t at = std::min(static_cast<std::size_t>(std::max(insertPos, 0)), text.size());
+    text.insert(at, tag);
+    SetWindowTextW(affixBox->m_hWnd, text.c_str());
+    insertPos = static_cast<int>(at + tag.size());
+}
+
+void CBrindle::ShowTagMenu()
+{
+    RECT button;
+    GetWindowRect(tagButton->m_hWnd, &button);
+    const boost::shared_ptr<CMenu> tags = tagMenu->SubMenu(0);
+    TrackPopupMenu(tags->m_hMenu, 0, button.left, button.top, 0, m_hWnd, nullptr);
+}
+
+void CBrindle::OpenManual()
+{
+    // Relative to the current folder, as a start from the program's own folder
+    // finds it; from anywhere else, the manual beside the program.
+    std::wstring manual = L"Manual\\index.html";
+    if (!PathFileExistsW(manual.c_str()))
+        manual = RemoveFileSpec(GetModulePath()) + L"\\Manual\\index.html";
+    OpenDocument(manual);
+}
+
+void CBrindle::OpenDocument(const std::wstring& path)
+{
+    ShellExecuteW(m_hWnd, nullptr, path.c_str(), L"", L"", SW_SHOWNORMAL);
+}
+
 LRESULT CBrindle::OnDestroy(WPARAM, LPARAM)
 {
+    SaveSettings();
     PostQuitMessage(0);
     return 0;
 }

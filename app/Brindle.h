@@ -29,6 +29,9 @@ public:
     // Renames pendingFiles: an empty affix means the affix box's text, and
     // FromDialog the head/end buttons. Ends with pendingFiles empty.
     void RenameFiles(const std::wstring& affix, AffixPosition position);
+    // Puts a tag into the affix text at insertPos (at the end when the text
+    // is shorter) and moves insertPos past it.
+    void InsertTag(const std::wstring& tag);
 
     std::vector<std::wstring> pendingFiles;
     boost::shared_ptr<CComboBox> affixBox, historyCountBox;
@@ -43,10 +46,18 @@ public:
 protected:
     // The local time the tags of one run are filled from.
     virtual TagTime Now() const;
+    // The settings file: beside the program, named after it, ending in ".dat".
+    virtual std::wstring SettingsPath() const;
+    // Asks the shell to open a document with its default verb.
+    virtual void OpenDocument(const std::wstring& path);
 
 private:
-    // Takes back the controls' state and the window placement from the settings.
-    void RestoreSettings();
+    // Takes back the controls' state from the settings; true, with the
+    // placement to apply, when they held one.
+    bool RestoreSettings(WINDOWPLACEMENT& placement);
+    void SaveSettings();
+    void ShowTagMenu();
+    void OpenManual();
     // The history count box's number; -1 (keep all) when it shows none.
     int HistoryLimit() const;
 };
