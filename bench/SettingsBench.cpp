@@ -1,7 +1,7 @@
 // Loading and saving the program's own settings tree, full history, against
 // reading and writing the same bytes with bare file calls.
 #include "BenchSupport.h"
-#include "ProgramTree.h"
+#include "SettingsSamples.h"
 #include "settings/SettingsFile.h"
 
 #include <string>

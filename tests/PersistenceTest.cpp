@@ -1,5 +1,6 @@
 // What an interactive run leaves in its settings file, and what the next run
 // makes of it: brindle.exe started as its own process in a private folder.
+#include "SettingsSamples.h"
 #include "TestSupport.h"
 #include "resource.h"
 #include "settings/SettingsFile.h"
@@ -291,13 +292,8 @@ TEST_F(Persistence, OtherKeysPlainDamagedAndReadOnlyFiles)
     CMapData plain(0);
     plain.Integer(L"Extra") = 7;
     plain.Map(L"Affix").String(L"Text") = L"p_";
-    {
-        std::vector<unsigned char> body;
-        CFile stream;
-        stream.AttachMemory(body);
-        plain.Write(stream);
-        WriteFileBytes(settings, std::string(body.begin(), body.end()));
-    }
+    const std::vector<unsigned char> body = Body(plain);
+    WriteFileBytes(settings, std::string(body.begin(), body.end()));
     HWND dialog = Start();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(Text(GetDlgItem(dialog, IDC_AFFIX)), L"p_");

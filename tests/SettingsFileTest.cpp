@@ -1,5 +1,5 @@
 #include "settings/SettingsFile.h"
-#include "ProgramTree.h"
+#include "SettingsSamples.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -24,14 +24,6 @@ void Put(const std::wstring& path, const Bytes& bytes)
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-Bytes Body(const CMapData& map)
-{
-    Bytes bytes;
-    CFile stream;
-    stream.AttachMemory(bytes);
-    map.Write(stream);
-    return bytes;
-}
 
 bool Exists(const std::wstring& path)
 {

@@ -2,7 +2,7 @@
 #include "settings/Format.h"
 #include "settings/MapData.h"
 #include "settings/SettingsFile.h"
-#include "ProgramTree.h"
+#include "SettingsSamples.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -14,14 +14,6 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-Bytes Body(const CMapData& map)
-{
-    Bytes bytes;
-    CFile stream;
-    stream.AttachMemory(bytes);
-    map.Write(stream);
-    return bytes;
-}
 
 CMapData Load(Bytes bytes)
 {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "settings/File.h"
 #include "settings/MapData.h"
 
 #include <string>
+#include <vector>
 
 // A settings tree shaped like the program's own, with a full history.
 inline CMapData ProgramTree(int historyItems = 20)
@@ -21,4 +23,14 @@ inline CMapData ProgramTree(int historyItems = 20)
     map.Map(L"Prefix").Integer(L"Check") = 0;
     map.Map(L"Suffix").Integer(L"Check") = 1;
     return map;
+}
+
+// The body a map writes, as bytes.
+inline std::vector<unsigned char> Body(const CMapData& map)
+{
+    std::vector<unsigned char> bytes;
+    CFile stream;
+    stream.AttachMemory(bytes);
+    map.Write(stream);
+    return bytes;
 }
