@@ -15,9 +15,14 @@ namespace {
 class FixedClockBrindle : public CBrindle {
 public:
     FixedClockBrindle() : CBrindle({}, L"", FromDialog) {}
+    mutable int clockReads = 0;
 
 protected:
-    TagTime Now() const override { return TagTime{2011, 2, 27, 9, 5, 3}; }
+    TagTime Now() const override
+    {
+        ++clockReads;
+        return TagTime{2011, 2, 27, 9, 5, 3};
+    }
 };
 
 // One dialog for the whole suite: a visible dialog costs seconds to destroy under Wine.
@@ -74,11 +79,12 @@ using NameList = std::vector<std::wstring>;
 
 TEST_F(RenameDrop, TheWorkedExampleAddsAndTakesOff)
 {
-    const std::string report = "report";
     Make(L"report.txt");
     Make(L"20091231_memo.txt");
     Make(L"meeting-notes.txt");
+    brindle->clockReads = 0;
     Drop({L"report.txt", L"20091231_memo.txt", L"meeting-notes.txt"});
+    EXPECT_EQ(brindle->clockReads, 1);  // one time for every path of a run
     EXPECT_EQ(Names(), (NameList{L"20110227_meeting-notes.txt", L"20110227_report.txt", L"memo.txt"}));
     EXPECT_EQ(ReadFileBytes(folder / L"20110227_report.txt"), "report.txt");
 

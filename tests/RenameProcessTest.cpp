@@ -63,10 +63,15 @@ TEST_F(CommandLineRename, QuotedNamesInAnyScriptAndRelativePaths)
 {
     CreateDirectoryW((folder / L"作業 フォルダ").c_str(), nullptr);
     WriteFileBytes(folder / L"作業 フォルダ\\議事録 \U0001F4DD.txt", "x");
-    WriteFileBytes(folder / L"plain.txt", "p");
-    ASSERT_EQ(Run(L"-s -a \" (済)\" \"作業 フォルダ\\議事録 \U0001F4DD.txt\" plain.txt", folder.Path()), 0u);
+    CreateDirectoryW((folder / L"Photos.2010").c_str(), nullptr);
+    for (const wchar_t* name : {L"plain.txt", L"README", L"archive.tar.gz"})
+        WriteFileBytes(folder / name, "p");
+    ASSERT_EQ(Run(L"-s -a \" (済)\" \"作業 フォルダ\\議事録 \U0001F4DD.txt\" plain.txt README archive.tar.gz Photos.2010",
+                  folder.Path()),
+              0u);
     EXPECT_EQ(NamesIn(folder / L"作業 フォルダ"), std::vector<std::wstring>{L"議事録 \U0001F4DD (済).txt"});
-    EXPECT_TRUE(PathExists(folder / L"plain (済).txt"));
+    for (const wchar_t* name : {L"plain (済).txt", L"README (済)", L"archive.tar (済).gz", L"Photos (済).2010"})
+        EXPECT_TRUE(PathExists(folder / name)) << name;
 }
 
 }  // namespace
