@@ -17,6 +17,9 @@ set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG")
 add_link_options(-static -Wl,--gc-sections $<$<CONFIG:Release>:-s>)
 include_directories(SYSTEM ${BRINDLE_BOOST_STAGE})
 
+# zlib goes into the program itself: a Windows machine has no zlib1.dll.
+set(ZLIB_USE_STATIC_LIBS ON)
+
 set(BRINDLE_WIN32_LIBS comctl32 shlwapi shell32 ole32 uuid gdi32 user32 kernel32)
 
 # GoogleTest built from Debian's sources with the target compiler.

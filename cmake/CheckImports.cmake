@@ -1,0 +1,17 @@
+# cmake -DOBJDUMP=... -DPROGRAM=... -P CheckImports.cmake
+# Fails when the program needs a DLL that every Windows machine does not have.
+cmake_minimum_required(VERSION 3.25)
+set(SYSTEM_DLLS comctl32 gdi32 kernel32 msvcrt ole32 shell32 shlwapi user32 advapi32)
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "cannot read ${PROGRAM}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" names "${dump}")
+foreach(entry IN LISTS names)
+    string(REGEX REPLACE "DLL Name: ([^.]+)\\.[dD][lL][lL].*" "\\1" dll "${entry}")
+    string(TOLOWER "${dll}" dll)
+    if(NOT dll IN_LIST SYSTEM_DLLS)
+        message(FATAL_ERROR "${PROGRAM} needs ${dll}.dll, which Windows does not ship")
+    endif()
+    message(STATUS "imports ${dll}.dll")
+endforeach()
