@@ -3,14 +3,13 @@
 #include "DropFile.h"
 #include "ItemRename.h"
 #include "resource.h"
-
-#include <shellapi.h>
-#include <shlwapi.h>
 #include "settings/SettingsFile.h"
 #include "shell/Path.h"
 #include "shell/SendTo.h"
 
 #include <boost/lexical_cast.hpp>
+#include <shellapi.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 
@@ -20,6 +19,24 @@ const wchar_t* const kHistoryCounts[] = {L"0", L"3", L"5", L"10", L"20"};
 // The tag menu's items in id order.
 const wchar_t* const kTags[] = {L"\\y", L"\\e", L"\\m", L"\\d", L"\\h", L"\\i", L"\\s"};
 const wchar_t kDropHint[] = L"ファイルをD&Dするとファイル名が変更されます";
+
+// A placement whose normal rectangle shows on no monitor any more (a screen
+// since unplugged) is moved into the nearest monitor's work area.
+void KeepOnScreen(WINDOWPLACEMENT& placement)
+{
+    RECT& rect = placement.rcNormalPosition;
+    if (MonitorFromRect(&rect, MONITOR_DEFAULTTONULL))
+        return;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT& work = monitor.rcWork;
+    const LONG width = rect.right - rect.left, height = rect.bottom - rect.top;
+    const LONG left = std::max(work.left, std::min(rect.left, work.right - width));
+    const LONG top = std::max(work.top, std::min(rect.top, work.bottom - height));
+    rect = RECT{left, top, left + width, top + height};
+}
 
 }  // namespace
 
@@ -75,28 +92,6 @@ LRESULT CBrindle::OnInitDialog(WPARAM, LPARAM)
     return 0;
 }
 
-namespace {
-
-// A placement whose normal rectangle shows on no monitor any more (a screen
-// since unplugged) is moved into the nearest monitor's work area.
-void KeepOnScreen(WINDOWPLACEMENT& placement)
-{
-    RECT& rect = placement.rcNormalPosition;
-    if (MonitorFromRect(&rect, MONITOR_DEFAULTTONULL))
-        return;
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof monitor;
-    if (!GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor))
-        return;
-    const RECT& work = monitor.rcWork;
-    const LONG width = rect.right - rect.left, height = rect.bottom - rect.top;
-    const LONG left = std::max(work.left, std::min(rect.left, work.right - width));
-    const LONG top = std::max(work.top, std::min(rect.top, work.bottom - height));
-    rect = RECT{left, top, left + width, top + height};
-}
-
-}  // namespace
-
 std::wstring CBrindle::SettingsPath() const
 {
     return RenameExtension(GetModulePath(), L".dat");
@@ -123,6 +118,10 @@ bool CBrindle::RestoreSettings(WINDOWPLACEMENT& placement)
     RECT window;
     GetWindowRect(m_hWnd, &window);
     RECT& normal = placement.rcNormalPosition;
+    // A damaged corner far out of any screen's range must not overflow below.
+    const LONG kFarAway = 0x1000000;
+    normal.left = std::max(-kFarAway, std::min(normal.left, kFarAway));
+    normal.top = std::max(-kFarAway, std::min(normal.top, kFarAway));
     normal.right = normal.left + (window.right - window.left);
     normal.bottom = normal.top + (window.bottom - window.top);
     placement.length = sizeof placement;

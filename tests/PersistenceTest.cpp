@@ -258,8 +258,8 @@ TEST_F(Persistence, PlacementKeepsTheMinimisedStateAndOnlyTheStoredCorner)
     EXPECT_EQ(window.bottom - window.top, created.bottom - created.top);
     ASSERT_EQ(Close(dialog), 0u);
 
-    // On a screen that is gone: brought back onto this one.
-    placement.rcNormalPosition = RECT{-30000, -30000, -29000, -29000};
+    // On a screen that is gone, or damaged beyond any screen: brought back onto this one.
+    placement.rcNormalPosition = RECT{-2147483600, 2147483600, -30000, -29000};
     stored.PutRecord(L"WindowPlacement", placement);
     ASSERT_TRUE(SaveMapCompressed(settings, stored));
     dialog = Start();
