@@ -55,5 +55,7 @@ bool RenameItem(const std::wstring& given, const CAffixRule& rule)
     const std::wstring newName = rule.Apply(base) + extension;
     if (newName.empty())
         return false;
-    return Move(ExtendedPath(path), ExtendedPath(folder + newName));
+    // The new path is made full as well, so that separators and dots the affix
+    // brings mean the same at any length (a \\?\ path takes them literally).
+    return Move(ExtendedPath(path), ExtendedPath(GetFullPath(folder + newName)));
 }
