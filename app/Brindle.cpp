@@ -250,7 +250,12 @@ void CBrindle::OpenDocument(const std::wstring& path)
 
 LRESULT CBrindle::OnDestroy(WPARAM, LPARAM)
 {
-    SaveSettings();
+    // The program must end whatever the save did: a quit message lost to an
+    // exception would leave it running with no window.
+    try {
+        SaveSettings();
+    } catch (...) {
+    }
     PostQuitMessage(0);
     return 0;
 }

@@ -11,13 +11,22 @@ bool LoadMapPlain(CFile& stream, CMapData& map)
     return map.Read(stream);
 }
 
+namespace {
+
+bool ReadInflatedBody(std::vector<unsigned char>& body, CMapData& map)
+{
+    CFile memory;
+    memory.AttachMemory(body);
+    return map.Read(memory);
+}
+
+}  // namespace
+
 bool LoadMapCompressed(CFile& stream, CMapData& map)
 {
     std::vector<unsigned char> body;
     ReadCompressedBlock(stream, body);
-    CFile memory;
-    memory.AttachMemory(body);
-    return map.Read(memory);
+    return ReadInflatedBody(body, map);
 }
 
 void LoadMapImage(std::vector<unsigned char>& image, CMapData& map)
@@ -55,10 +64,8 @@ bool LoadMapCompressed(const std::wstring& path, CMapData& map)
         if (!stream.OpenRead(path))
             return false;
         ReadCompressedBlock(stream, body);
-    }
-    CFile memory;
-    memory.AttachMemory(body);
-    return map.Read(memory);
+    }  // closed before parsing
+    return ReadInflatedBody(body, map);
 }
 
 void LoadMapFile(const std::wstring& path, CMapData& map)
@@ -84,13 +91,13 @@ bool SaveMapCompressed(const std::wstring& path, const CMapData& map)
         WriteCompressed(memory, body.data(), body.size());
     }
 
-    // A crash or a full disk while writing must never cost the old settings:
-    // the new file is complete and on disk before it takes the old one's place.
     // A read-only settings file stays as it is (the replace below would not
     // always refuse it).
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         return false;
+    // A crash or a full disk while writing must never cost the old settings:
+    // the new file is complete and on disk before it takes the old one's place.
     const std::wstring temporary = path + L".tmp";
     bool written = false;
     {
