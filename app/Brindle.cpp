@@ -42,7 +42,7 @@ void KeepOnScreen(WINDOWPLACEMENT& placement)
 
 CBrindle::CBrindle(const std::vector<std::wstring>& files, const std::wstring& affix,
                    AffixPosition position)
-    : pendingFiles(files), commandAffix(affix), commandPosition(position), insertPos(0)
+    : pendingFiles(files), commandAffix(affix), commandPosition(position), insertPos(0), allRenamed(false)
 {
 }
 
@@ -166,6 +166,7 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
 {
     std::vector<std::wstring> files;
     files.swap(pendingFiles);  // a run that stops early forgets its paths too
+    allRenamed = files.empty();
     const std::wstring raw = affix.empty() ? affixBox->GetText() : affix;
     if (raw.empty())
         return;
@@ -174,8 +175,10 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
     affixBox->AddToHistory(raw, HistoryLimit());
 
     const CAffixRule rule(raw, Now(), position);
+    bool all = true;
     for (const std::wstring& file : files)
-        RenameItem(file, rule);
+        all = RenameItem(file, rule) && all;
+    allRenamed = all;
 }
 
 LRESULT CBrindle::OnCommand(WPARAM wParam, LPARAM lParam)

@@ -27,7 +27,8 @@ public:
     LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam) override;
 
     // Renames pendingFiles: an empty affix means the affix box's text, and
-    // FromDialog the head/end buttons. Ends with pendingFiles empty.
+    // FromDialog the head/end buttons. Ends with pendingFiles empty, and
+    // allRenamed true only when every one of them got its new name.
     void RenameFiles(const std::wstring& affix, AffixPosition position);
     // Puts a tag into the affix text at insertPos (at the end when the text
     // is shorter) and moves insertPos past it.
@@ -42,6 +43,9 @@ public:
     std::wstring commandAffix;
     AffixPosition commandPosition;
     int insertPos;
+    // Whether the last rename run renamed every item; false before any run
+    // and after a run cut short.
+    bool allRenamed;
 
 protected:
     // The local time the tags of one run are filled from.

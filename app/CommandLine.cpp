@@ -2,18 +2,23 @@
 
 namespace {
 
-// Hands a token to the affix when "-a" is waiting for one, else to the files.
+// Hands a token to the affix when "-a" is waiting for one, else to the list
+// files when "-l" is, else to the files.
 class TokenSink {
 public:
     explicit TokenSink(CommandLine& result) : result_(result) {}
 
     void ExpectAffix() { affixPending_ = true; }
+    void ExpectList() { listPending_ = true; }
 
     void Take(std::wstring token)
     {
         if (affixPending_) {
             result_.affix = std::move(token);
             affixPending_ = false;
+        } else if (listPending_) {
+            result_.lists.push_back(std::move(token));
+            listPending_ = false;
         } else {
             result_.files.push_back(std::move(token));
         }
@@ -22,6 +27,7 @@ public:
 private:
     CommandLine& result_;
     bool affixPending_ = false;
+    bool listPending_ = false;
 };
 
 }  // namespace
@@ -42,6 +48,9 @@ CommandLine ParseCommandLine(const wchar_t* text)
             const wchar_t letter = pos + 1 < length ? line[pos + 1] : L'\0';
             if (letter == L'a' || letter == L'A') {
                 sink.ExpectAffix();
+                pos += 2;
+            } else if (letter == L'l' || letter == L'L') {
+                sink.ExpectList();
                 pos += 2;
             } else if (letter == L'p' || letter == L'P') {
                 result.position = Head;

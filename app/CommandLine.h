@@ -9,12 +9,15 @@
 // and its position.
 struct CommandLine {
     std::vector<std::wstring> files;
+    // Files that each name more paths, one per line ("-l").
+    std::vector<std::wstring> lists;
     std::wstring affix;
     AffixPosition position = FromDialog;
 };
 
 // Splits the text that follows the program name. Only the space separates
-// tokens; "-a" makes the next token the affix, "-p" and "-s" choose head or
-// end; a double-quoted token keeps its spaces and dashes; an unclosed quote
-// ends the parse. A null pointer reads as an empty command line.
+// tokens; "-a" makes the next token the affix, "-l" the next one after that a
+// list file, "-p" and "-s" choose head or end; a double-quoted token keeps its
+// spaces and dashes; an unclosed quote ends the parse. A null pointer reads as
+// an empty command line.
 CommandLine ParseCommandLine(const wchar_t* text);

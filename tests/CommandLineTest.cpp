@@ -11,6 +11,7 @@ struct ParseCase {
     Files files;
     std::wstring affix;
     AffixPosition position;
+    Files lists = {};
 };
 
 class ParseCommandLineTest : public testing::TestWithParam<ParseCase> {};
@@ -22,6 +23,7 @@ TEST_P(ParseCommandLineTest, SplitsAsTheUserMeantIt)
     EXPECT_EQ(parsed.files, c.files);
     EXPECT_EQ(parsed.affix, c.affix);
     EXPECT_EQ(parsed.position, c.position);
+    EXPECT_EQ(parsed.lists, c.lists);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -52,6 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{L"a\"b c", {L"a\"b", L"c"}, L"", FromDialog},
         ParseCase{L"a-p  b  ", {L"a-p", L"b"}, L"", FromDialog},
         ParseCase{L"a a \"\"", {L"a", L"a", L""}, L"", FromDialog},
-        ParseCase{L"日本語.txt \"名前 😀.txt\"", {L"日本語.txt", L"名前 😀.txt"}, L"", FromDialog}));
+        ParseCase{L"日本語.txt \"名前 😀.txt\"", {L"日本語.txt", L"名前 😀.txt"}, L"", FromDialog},
+        ParseCase{L"-l \"Z:\\tmp\\my list\" a -L b", {L"a"}, L"", FromDialog, {L"Z:\\tmp\\my list", L"b"}},
+        ParseCase{L"-l -a x y", {}, L"x", FromDialog, {L"y"}},
+        ParseCase{L"x -l", {L"x"}, L"", FromDialog}));
 
 }  // namespace

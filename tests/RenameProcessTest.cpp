@@ -74,4 +74,31 @@ TEST_F(CommandLineRename, QuotedNamesInAnyScriptAndRelativePaths)
         EXPECT_TRUE(PathExists(folder / name)) << name;
 }
 
+TEST_F(CommandLineRename, ExitCodeOneWhenAnyPathKeepsItsNameListsIncluded)
+{
+    for (const wchar_t* name : {L"a.txt", L"x_a.txt", L"b.txt", L"c.txt", L"d.txt"})
+        WriteFileBytes(folder / name, "f");
+    const std::wstring quoted = L"\"" + folder / L"a.txt" + L"\"";
+    EXPECT_EQ(Run(L"-p -a x_ " + quoted, folder.Path()), 1u);  // x_a.txt is taken
+    EXPECT_EQ(Run(L"-p -a x_ \"" + folder / L"missing.txt" + L"\"", folder.Path()), 1u);
+    EXPECT_EQ(Run(L"-p -a x_ -l \"" + folder / L"no list" + L"\"", folder.Path()), 1u);
+
+    // A line that is not UTF-8 is never guessed at; the others are renamed.
+    const std::wstring b = folder / L"b.txt", c = folder / L"c.txt";
+    WriteFileBytes(folder / L"list one", std::string(b.begin(), b.end()) + "\r\n\xE9.txt\n" +
+                                             std::string(c.begin(), c.end()) + "\n");
+    EXPECT_EQ(Run(L"-a x_ -p -l \"" + folder / L"list one" + L"\"", folder.Path()), 1u);
+    const std::wstring d = folder / L"d.txt";
+    WriteFileBytes(folder / L"list two", std::string(d.begin(), d.end()));
+    EXPECT_EQ(Run(L"-a x_ -p -l \"" + folder / L"list two" + L"\" " + quoted, folder.Path()), 1u);
+    EXPECT_EQ(Files(), (std::vector<std::wstring>{L"a.txt", L"list one", L"list two", L"x_a.txt", L"x_b.txt",
+                                                   L"x_c.txt", L"x_d.txt"}));
+
+    EXPECT_EQ(Run(L"-a x_ -p -l \"" + folder / L"list two" + L"\"", folder.Path()), 1u);  // d.txt is gone
+    EXPECT_EQ(Run(L"-a x_ -p \"" + folder / L"x_b.txt" + L"\" -l \"" + folder / L"list one" + L"\"", folder.Path()),
+              1u);
+    EXPECT_EQ(Run(L"-a x_ -p \"" + folder / L"x_b.txt" + L"\"", folder.Path()), 0u);
+    EXPECT_TRUE(PathExists(folder / L"b.txt"));
+}
+
 }  // namespace

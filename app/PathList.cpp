@@ -1,0 +1,88 @@
+#include "PathList.h"
+
+#include <algorithm>
+
+namespace {
+
+// The length and lowest value of a sequence by its lead byte; 0 for a byte
+// that cannot start one.
+int SequenceLength(unsigned char lead, char32_t& lowest)
+{
+    if (lead < 0x80) {
+        lowest = 0;
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        lowest = 0x80;
+        return 2;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        lowest = 0x800;
+        return 3;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        lowest = 0x10000;
+        return 4;
+    }
+    return 0;
+}
+
+}  // namespace
+
+bool AppendUtf8(const char* first, const char* last, std::wstring& out)
+{
+    std::wstring decoded;
+    decoded.reserve(static_cast<std::size_t>(last - first));
+    while (first != last) {
+        const unsigned char lead = static_cast<unsigned char>(*first);
+        char32_t lowest = 0;
+        const int length = SequenceLength(lead, lowest);
+        if (length == 0 || last - first < length)
+            return false;
+        char32_t value = length == 1 ? lead : lead & (0x7F >> length);
+        for (int i = 1; i < length; ++i) {
+            const unsigned char next = static_cast<unsigned char>(first[i]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            value = value << 6 | (next & 0x3F);
+        }
+        if (value < lowest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+            return false;
+        if (value >= 0x10000 && sizeof(wchar_t) == 2) {  // UTF-16: a surrogate pair
+            decoded += static_cast<wchar_t>(0xD800 + ((value - 0x10000) >> 10));
+            decoded += static_cast<wchar_t>(0xDC00 + ((value - 0x10000) & 0x3FF));
+        } else {
+            decoded += static_cast<wchar_t>(value);
+        }
+        first += length;
+    }
+    out += decoded;
+    return true;
+}
+
+PathList ParsePathList(const std::string& bytes)
+{
+    PathList list;
+    std::size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        std::size_t lineEnd = end;
+        if (lineEnd > start && bytes[lineEnd - 1] == '\r')
+            --lineEnd;
+        const char* first = bytes.data() + start;
+        const char* last = bytes.data() + lineEnd;
+        std::wstring path;
+        if (first == last) {
+            // nothing named
+        } else if (std::find(first, last, '\0') != last || !AppendUtf8(first, last, path) ||
+                   path.size() > kMaxListedPath) {
+            ++list.unreadable;
+        } else {
+            list.paths.push_back(std::move(path));
+        }
+        start = end + 1;
+    }
+    return list;
+}
