@@ -2,6 +2,8 @@
 
 #include <boost/format.hpp>
 
+#include <algorithm>
+
 #include <cwctype>
 
 namespace {
@@ -78,24 +80,117 @@ std::wstring AffixPattern(const std::wstring& raw)
     return pattern;
 }
 
-CAffixRule::CAffixRule(const std::wstring& raw, const TagTime& time, AffixPosition position)
-    : expanded_(ExpandAffix(raw, time)), pattern_(AffixPattern(raw)), head_(position == Head)
+std::size_t ExtensionStart(const std::wstring& name)
 {
+    std::size_t dot = name.size();
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == L'.')
+            dot = i;
+        else if (name[i] == L' ' || name[i] == L'\\')
+            dot = name.size();
+    }
+    return dot;
+}
+
+namespace {
+
+bool IsAscii(const std::wstring& text)
+{
+    for (const wchar_t c : text)
+        if (static_cast<unsigned long>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+CAffixRule::CAffixRule(const std::wstring& raw, const TagTime& time, AffixPosition position, Normalizer normalize)
+    : expanded_(ExpandAffix(raw, time)),
+      pattern_(AffixPattern(raw)),
+      head_(position == Head),
+      normalize_(normalize),
+      normalizedLength_(0)
+{
+    if (normalize_) {
+        // Tags and their digits are ASCII: normalisation leaves them alone.
+        normalizedPattern_.assign(AffixPattern(normalize_(raw)));
+        normalizedLength_ = normalize_(expanded_).size();
+    }
+}
+
+std::size_t CAffixRule::CarriedLength(const std::wstring& base) const
+{
+    const std::size_t n = expanded_.size();
+    if (base.size() >= n) {
+        const auto first = head_ ? base.begin() : base.end() - static_cast<std::ptrdiff_t>(n);
+        if (boost::regex_match(first, first + static_cast<std::ptrdiff_t>(n), pattern_))
+            return n;
+    }
+    return CarriedInAnotherForm(base);
+}
+
+// The affix as the name spells it in another normalisation form: the shortest
+// edge of the name that composes to the affix and ends where the name can be
+// split without changing how the rest composes.
+std::size_t CAffixRule::CarriedInAnotherForm(const std::wstring& base) const
+{
+    if (!normalize_ || (IsAscii(base) && IsAscii(expanded_)))
+        return std::wstring::npos;
+    const std::wstring whole = normalize_(base);
+    // Decomposition makes a character at most a few units longer.
+    const std::size_t longest = std::min(base.size(), 4 * normalizedLength_ + 8);
+    for (std::size_t k = 1; k <= longest; ++k) {
+        const std::wstring edge = head_ ? base.substr(0, k) : base.substr(base.size() - k);
+        const std::wstring normalized = normalize_(edge);
+        if (normalized.size() != normalizedLength_ || !boost::regex_match(normalized, normalizedPattern_))
+            continue;
+        const std::wstring rest = normalize_(Without(base, k));
+        if ((head_ ? normalized + rest : rest + normalized) == whole)
+            return k;
+    }
+    return std::wstring::npos;
 }
 
 bool CAffixRule::IsCarriedBy(const std::wstring& base) const
 {
-    const std::size_t n = expanded_.size();
-    if (base.size() < n)
-        return false;
-    const auto first = head_ ? base.begin() : base.end() - static_cast<std::ptrdiff_t>(n);
-    return boost::regex_match(first, first + static_cast<std::ptrdiff_t>(n), pattern_);
+    return CarriedLength(base) != std::wstring::npos;
+}
+
+std::wstring CAffixRule::Without(const std::wstring& base, std::size_t carried) const
+{
+    return head_ ? base.substr(carried) : base.substr(0, base.size() - carried);
 }
 
 std::wstring CAffixRule::Apply(const std::wstring& base) const
 {
-    const std::size_t n = expanded_.size();
-    if (IsCarriedBy(base))
-        return head_ ? base.substr(n) : base.substr(0, base.size() - n);
+    const std::size_t carried = CarriedLength(base);
+    if (carried != std::wstring::npos)
+        return Without(base, carried);
     return head_ ? expanded_ + base : base + expanded_;
+}
+
+std::wstring CAffixRule::NewName(const std::wstring& name) const
+{
+    const std::size_t dot = ExtensionStart(name);
+    const std::wstring base = name.substr(0, dot), extension = name.substr(dot);
+    const std::size_t carried = CarriedLength(base);
+    const std::wstring newName = (carried == std::wstring::npos ? (head_ ? expanded_ + base : base + expanded_)
+                                                                : Without(base, carried)) +
+                                 extension;
+
+    // The promise of the toggle: a second drop gives this name back. It can
+    // break where the affix moves the extension's dot, or where taking it off
+    // leaves a name that still carries it.
+    const std::size_t newDot = ExtensionStart(newName);
+    const std::wstring newBase = newName.substr(0, newDot), newExtension = newName.substr(newDot);
+    const std::size_t carriedAfter = CarriedLength(newBase);
+    bool comesBack;
+    if (carried == std::wstring::npos) {
+        comesBack = carriedAfter != std::wstring::npos && Without(newBase, carriedAfter) + newExtension == name;
+    } else {
+        const std::wstring taken = head_ ? base.substr(0, carried) : base.substr(base.size() - carried);
+        comesBack = carriedAfter == std::wstring::npos &&
+                    (head_ ? taken + newBase : newBase + taken) + newExtension == name;
+    }
+    return comesBack ? newName : std::wstring();
 }

@@ -17,21 +17,43 @@ std::wstring ExpandAffix(const std::wstring& raw, const TagTime& time);
 // becomes digits of its width, everything else is matched literally.
 std::wstring AffixPattern(const std::wstring& raw);
 
+// Where a name's extension starts, as the shell splits names: at its last
+// dot, unless a space follows that dot; the name's length when it has none.
+std::size_t ExtensionStart(const std::wstring& name);
+
+// Canonical composition (NFC) of a text; the platform provides it.
+using Normalizer = std::wstring (*)(const std::wstring& text);
+
 // One run's decision for each name: take the affix off when the base name
 // already carries it at the chosen edge, add it otherwise.
 class CAffixRule {
 public:
-    // position is Head or End (anything but Head counts as End).
-    CAffixRule(const std::wstring& raw, const TagTime& time, AffixPosition position);
+    // position is Head or End (anything but Head counts as End). With a
+    // normalizer, an affix also counts as carried when the name spells it in
+    // another normalisation form.
+    CAffixRule(const std::wstring& raw, const TagTime& time, AffixPosition position,
+               Normalizer normalize = nullptr);
 
     // The new base name for a base name.
     std::wstring Apply(const std::wstring& base) const;
     bool IsCarriedBy(const std::wstring& base) const;
+    // How many units at the chosen edge of base make up the affix; npos when
+    // it does not carry it.
+    std::size_t CarriedLength(const std::wstring& base) const;
+    // The new name for a whole name (base name and extension), or empty when
+    // a second drop would not give this name back: then it is left as it is.
+    std::wstring NewName(const std::wstring& name) const;
 
     const std::wstring& Expanded() const { return expanded_; }
 
 private:
+    std::size_t CarriedInAnotherForm(const std::wstring& base) const;
+    std::wstring Without(const std::wstring& base, std::size_t carried) const;
+
     std::wstring expanded_;
     boost::wregex pattern_;
     bool head_;
+    Normalizer normalize_;
+    boost::wregex normalizedPattern_;
+    std::size_t normalizedLength_;
 };

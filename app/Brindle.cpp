@@ -174,7 +174,7 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
         position = SendMessageW(headButton->m_hWnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? Head : End;
     affixBox->AddToHistory(raw, HistoryLimit());
 
-    const CAffixRule rule(raw, Now(), position);
+    const CAffixRule rule(raw, Now(), position, ComposeCanonically);
     bool all = true;
     for (const std::wstring& file : files)
         all = RenameItem(file, rule) && all;

@@ -7,55 +7,90 @@
 namespace {
 
 const DWORD kProtectingAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+// What SetFileAttributesW cannot set: the kind of item and how it is stored
+// (integrity stream 0x8000, recall on open 0x40000 and on data access
+// 0x400000 are missing from older headers).
+const DWORD kFixedAttributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_NORMAL |
+                               FILE_ATTRIBUTE_SPARSE_FILE | FILE_ATTRIBUTE_REPARSE_POINT |
+                               FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED | FILE_ATTRIBUTE_VIRTUAL |
+                               0x8000 | 0x40000 | 0x400000;
+// What every version of SetFileAttributesW takes.
+const DWORD kClassicAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                 FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
+                                 FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
 
-// The attributes SetFileAttributesW takes back as they were read.
-DWORD Settable(DWORD attributes)
+// Gives an item back the attributes it had: all of them where the system
+// takes them, else those every system does.
+void RestoreAttributes(const std::wstring& path, DWORD attributes)
 {
-    const DWORD settable = attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                         FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
-                                         FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY);
-    return settable ? settable : FILE_ATTRIBUTE_NORMAL;
+    const DWORD settable = attributes & ~kFixedAttributes;
+    if (SetFileAttributesW(path.c_str(), settable ? settable : FILE_ATTRIBUTE_NORMAL))
+        return;
+    const DWORD classic = attributes & kClassicAttributes;
+    SetFileAttributesW(path.c_str(), classic ? classic : FILE_ATTRIBUTE_NORMAL);
 }
 
-// MoveFileW never replaces an existing item. An item whose attributes stop
-// the move is let go of them for the move only, and gets them back wherever
-// it ends up.
+// A rename within the volume: never replaces an existing item and never
+// copies (a copy cut short would leave half a file behind). An item whose
+// attributes stop the move is let go of them for the move only, and gets
+// them back wherever it ends up.
 bool Move(const std::wstring& from, const std::wstring& to)
 {
-    if (MoveFileW(from.c_str(), to.c_str()))
+    if (MoveFileExW(from.c_str(), to.c_str(), 0))
         return true;
     const DWORD error = GetLastError();
-    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || error == ERROR_NOT_SAME_DEVICE)
         return false;
     const DWORD attributes = GetFileAttributesW(from.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & kProtectingAttributes))
         return false;
     if (!SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL))
         return false;
-    const bool moved = MoveFileW(from.c_str(), to.c_str()) != FALSE;
-    SetFileAttributesW((moved ? to : from).c_str(), Settable(attributes));
+    const bool moved = MoveFileExW(from.c_str(), to.c_str(), 0) != FALSE;
+    RestoreAttributes(moved ? to : from, attributes);
     return moved;
 }
 
 }  // namespace
 
+std::wstring ComposeCanonically(const std::wstring& text)
+{
+    if (text.empty())
+        return text;
+    const int size = static_cast<int>(text.size());
+    int room = NormalizeString(NormalizationC, text.c_str(), size, nullptr, 0);
+    // The first answer is an estimate: grow while the system asks for more.
+    for (int tries = 0; room > 0 && tries < 4; ++tries) {
+        std::wstring composed(static_cast<std::size_t>(room), L'\0');
+        const int length = NormalizeString(NormalizationC, text.c_str(), size, &composed[0], room);
+        if (length > 0) {
+            composed.resize(static_cast<std::size_t>(length));
+            return composed;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            break;
+        room = -length;
+    }
+    return text;
+}
+
 bool RenameItem(const std::wstring& given, const CAffixRule& rule)
 {
     // Split the full path, so that a relative, drive-relative or slash-separated
     // one is renamed in its own folder and not in the current one.
-    std::wstring path = GetFullPath(given);
-    while (path.size() > 1 && path.back() == L'\\' && path[path.size() - 2] != L':')
+    std::wstring path = given;
+    while (path.size() > 1 && (path.back() == L'\\' || path.back() == L'/') && path[path.size() - 2] != L':')
         path.pop_back();
+    path = GetFullItemPath(path);
     const std::wstring name = GetFileName(path);
     if (name.empty() || name.size() >= path.size() || name.find_first_of(L"\\:") != std::wstring::npos)
         return false;  // a drive or share root has no name to change
     const std::wstring folder = path.substr(0, path.size() - name.size());
-    const std::wstring extension = GetExtension(name);
-    const std::wstring base = name.substr(0, name.size() - extension.size());
-    const std::wstring newName = rule.Apply(base) + extension;
+    const std::wstring newName = rule.NewName(name);
     if (newName.empty())
         return false;
     // The new path is made full as well, so that separators and dots the affix
-    // brings mean the same at any length (a \\?\ path takes them literally).
-    return Move(ExtendedPath(path), ExtendedPath(GetFullPath(folder + newName)));
+    // brings mean the same at any length. Both are then taken literally, so a
+    // name's trailing dots and spaces stay its own.
+    return Move(LiteralPath(path), LiteralPath(GetFullItemPath(folder + newName)));
 }

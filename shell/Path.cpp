@@ -83,9 +83,27 @@ std::wstring GetFullPath(const std::wstring& path)
     return std::wstring(buffer.data(), written);
 }
 
+std::wstring GetFullItemPath(const std::wstring& path)
+{
+    std::size_t start = path.find_last_of(L"\\/");
+    start = start != std::wstring::npos ? start + 1 : path.size() >= 2 && path[1] == L':' ? 2 : 0;
+    const std::wstring name = path.substr(start);
+    if (name.empty() || name == L"." || name == L".." || name.find(L':') != std::wstring::npos)
+        return GetFullPath(path);  // no name of its own to keep: a folder, a drive
+    const std::wstring folder = path.substr(0, path.size() - name.size());
+    return AddBackslash(GetFullPath(folder.empty() ? L"." : folder)) + name;
+}
+
 std::wstring ExtendedPath(const std::wstring& path)
 {
-    if (path.size() < MAX_PATH - 12 || path.compare(0, 4, L"\\\\?\\") == 0)
+    if (path.size() < MAX_PATH - 12)
+        return path;
+    return LiteralPath(path);
+}
+
+std::wstring LiteralPath(const std::wstring& path)
+{
+    if (path.compare(0, 4, L"\\\\?\\") == 0)
         return path;
     if (path.compare(0, 2, L"\\\\") == 0)
         return L"\\\\?\\UNC\\" + path.substr(2);

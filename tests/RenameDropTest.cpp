@@ -1,6 +1,7 @@
 // The rename engine in this process: drops built as the shell builds them,
 // real files in a private folder, and a fixed clock.
 #include "app/Brindle.h"
+#include "app/ItemRename.h"
 #include "DropBuilder.h"
 #include "TestSupport.h"
 
@@ -130,6 +131,59 @@ TEST_F(RenameDrop, NamesFoldersAndEdges)
     Use(L"missing\\", Head);
     Drop({L"b.txt"});
     EXPECT_TRUE(PathExists(folder / L"b.txt"));
+}
+
+// Each row: an item made (with a namesake beside it, where one is given),
+// dropped once and then again. A name the second drop could not give back
+// is left as it is.
+TEST_F(RenameDrop, TheItemNamedIsTheItemRenamedAndASecondDropGivesItBack)
+{
+    struct Row {
+        const wchar_t* affix;
+        AffixPosition position;
+        std::wstring name, namesake, renamed;  // renamed empty: left as it is
+    };
+    const Row rows[] = {
+        // Names from Linux, macOS or a share that Windows would cut short.
+        {L"x_", Head, L"notes.", L"notes", L"x_notes."},
+        {L"x_", Head, L"memo ", L"memo", L"x_memo "},
+        {L"_v", End, L"draft. .", L"draft", L"draft. _v."},
+        // The affix moves the extension's dot: no way back.
+        {L"_v1.0", End, L"README", L"", L""},
+        {L"_v1.0", End, L"guide.txt", L"", L"guide_v1.0.txt"},
+        // Taking it off leaves nothing before the extension.
+        {L"\U0001F600", End, L"\U0001F600.txt", L"", L".txt"},
+        // Taking it off leaves a name that still carries it.
+        {L"x_", Head, L"x_x_a.txt", L"", L""},
+        // The affix typed composed, the name stored decomposed (as macOS does).
+        {L"\u00E9t\u00E9_", Head, L"e\u0301te\u0301_photo.jpg", L"", L"photo.jpg"},
+    };
+    for (const Row& row : rows) {
+        TempFolder place;
+        const std::wstring literal = L"\\\\?\\" + place.Path() + L"\\";
+        WriteFileBytes(literal + row.name, "item");
+        if (!row.namesake.empty())
+            WriteFileBytes(literal + row.namesake, "namesake");
+        Use(row.affix, row.position);
+        auto drop = [&](const std::wstring& name) {
+            SendMessageW(brindle->m_hWnd, WM_DROPFILES,
+                         reinterpret_cast<WPARAM>(MakeDrop({place.Path() + L"\\" + name})), 0);
+        };
+        drop(row.name);
+        const std::wstring now = row.renamed.empty() ? row.name : row.renamed;
+        EXPECT_EQ(ReadFileBytes(literal + now), "item") << row.name;
+        if (!row.namesake.empty()) {
+            EXPECT_EQ(ReadFileBytes(literal + row.namesake), "namesake") << row.name;
+        }
+        EXPECT_EQ(NamesIn(place.Path()).size(), row.namesake.empty() ? 1u : 2u) << row.name;
+        if (row.renamed.empty())
+            continue;
+        drop(row.renamed);
+        // Composed or not, the name comes back as the same text.
+        EXPECT_TRUE(ReadFileBytes(literal + row.name) == "item" ||
+                    ReadFileBytes(literal + ComposeCanonically(row.name)) == "item")
+            << row.name;
+    }
 }
 
 TEST_F(RenameDrop, ATakenNameOrAnOpenFileKeepsItsName)
