@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -184,6 +185,51 @@ TEST_F(RenameDrop, TheItemNamedIsTheItemRenamedAndASecondDropGivesItBack)
                     ReadFileBytes(literal + ComposeCanonically(row.name)) == "item")
             << row.name;
     }
+}
+
+// Under Wine, the Z: drive path of a path; empty elsewhere.
+std::wstring UnixDrivePath(const std::wstring& path)
+{
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix =
+        reinterpret_cast<ToUnix>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
+    if (!unix)
+        return L"";
+    std::wstring wide(MAX_PATH * 4, L'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, unix, -1, &wide[0], MAX_PATH * 4 - 1)));
+    HeapFree(GetProcessHeap(), 0, unix);
+    wide = wide.substr(0, wide.find(L'\0'));
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    // Drive C: is a link in the prefix; its target is a name Windows can hold.
+    const std::wstring link = L"\\dosdevices\\c:\\";
+    const std::size_t at = wide.find(link);
+    if (at != std::wstring::npos)
+        wide.replace(at, link.size(), L"\\drive_c\\");
+    return L"Z:" + wide;
+}
+
+// A rename never copies: an affix that leads onto another volume (here the
+// tmpfs of /dev/shm) moves nothing, and leaves nothing there.
+TEST_F(RenameDrop, AnAffixOntoAnotherVolumeMovesNothing)
+{
+    const std::wstring here = UnixDrivePath(folder.Path());
+    const std::wstring other = L"Z:\\dev\\shm\\brindle-" + std::to_wstring(GetCurrentProcessId());
+    if (here.empty() || !CreateDirectoryW(other.c_str(), nullptr))
+        GTEST_SKIP() << "needs Wine and /dev/shm";
+    // Slashes: after a backslash, d and s would be the day and second tags.
+    std::wstring up;
+    for (std::size_t at = here.find(L'\\'); (at = here.find(L'\\', at + 1)) != std::wstring::npos;)
+        up += L"../";
+    Use(up + L"../dev/shm/brindle-" + std::to_wstring(GetCurrentProcessId()) + L"/", Head);
+    WriteFileBytes(folder / L"big.bin", std::string(1 << 20, 'b'));
+    brindle->pendingFiles = {here + L"\\big.bin"};
+    brindle->RenameFiles(L"", FromDialog);
+    const bool moved = DeleteFileW((other + L"\\big.bin").c_str()) != FALSE;
+    RemoveDirectoryW(other.c_str());
+    EXPECT_FALSE(moved);
+    EXPECT_EQ(ReadFileBytes(folder / L"big.bin").size(), 1u << 20);
+    EXPECT_FALSE(brindle->allRenamed);
 }
 
 TEST_F(RenameDrop, ATakenNameOrAnOpenFileKeepsItsName)

@@ -7,8 +7,10 @@
 
 namespace {
 
-void RemoveTree(const std::wstring& path)
+// Takes the path literally, so that names with trailing dots or spaces go too.
+void RemoveTree(const std::wstring& given)
 {
+    const std::wstring path = given.compare(0, 4, L"\\\\?\\") == 0 ? given : L"\\\\?\\" + given;
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
