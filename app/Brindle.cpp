@@ -77,9 +77,11 @@ LRESULT CBrindle::OnInitDialog(WPARAM, LPARAM)
     const bool placed = RestoreSettings(placement);
 
     if (pendingFiles.empty()) {
+        // The hint covers the client area as it is before a restored
+        // placement may minimise the window (and leave no client area).
+        CreateToolTip(kDropHint);
         if (placed)
             SetWindowPlacement(m_hWnd, &placement);  // a minimised one stays so through SW_SHOW
-        CreateToolTip(kDropHint);
         ShowWindow(m_hWnd, SW_SHOW);
     } else {
         // A command-line run keeps its window hidden from start to end.
@@ -99,9 +101,19 @@ std::wstring CBrindle::SettingsPath() const
 
 bool CBrindle::RestoreSettings(WINDOWPLACEMENT& placement)
 {
-    CMapData settings(0);
-    LoadMapFile(SettingsPath(), settings);
+    try {
+        CMapData settings(0);
+        LoadMapFile(SettingsPath(), settings);
+        return ApplySettings(settings, placement);
+    } catch (...) {
+        // Out of memory, say: the dialog still comes up, as on a first start.
+    }
+    CMapData defaults(0);
+    return ApplySettings(defaults, placement);
+}
 
+bool CBrindle::ApplySettings(CMapData& settings, WINDOWPLACEMENT& placement)
+{
     affixBox->LoadContents(settings.Map(L"Affix"));
     historyCountBox->LoadContentsOrDefault(settings.Map(L"History"), 2);
     topMostBox->LoadState(settings.Map(L"TopMostWindow"));

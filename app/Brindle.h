@@ -57,8 +57,10 @@ protected:
 
 private:
     // Takes back the controls' state from the settings; true, with the
-    // placement to apply, when they held one.
+    // placement to apply, when they held one. Settings that cannot be read or
+    // applied leave every control at its default.
     bool RestoreSettings(WINDOWPLACEMENT& placement);
+    bool ApplySettings(CMapData& settings, WINDOWPLACEMENT& placement);
     void SaveSettings();
     void ShowTagMenu();
     void OpenManual();

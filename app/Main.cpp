@@ -12,12 +12,14 @@ const wchar_t kInstanceRecordName[] = L"Cobbold - Brindle";
 const std::uint64_t kMaxListFileSize = 64u << 20;
 
 // A start without paths while a dialog of an earlier instance is alive only
-// brings that dialog to the front.
+// brings that dialog to the front, restored if it was minimised.
 bool ActivateRunningInstance(const InstanceRecord& record)
 {
     const HWND running = record.Read();
     if (running && !IsWindow(running))
         return false;  // that instance is gone: start afresh
+    if (running && IsIconic(running))
+        ShowWindow(running, SW_RESTORE);
     SetForegroundWindow(running);
     return true;
 }
@@ -70,7 +72,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLineText, int)
 
         CBrindle brindle(commandLine.files, commandLine.affix, commandLine.position);
         const HWND dialog = brindle.CreateFromTemplate(CBrindle::TemplateId);
-        if (dialog) {
+        // A set-up that failed half way leaves a window nobody can see: never
+        // keep it, or every later start would bring forward nothing.
+        if (dialog && IsWindowVisible(dialog)) {
             record.Write(dialog);
             RunMessageLoop();
         }

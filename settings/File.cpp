@@ -16,9 +16,9 @@ bool CFile::Open(const std::wstring& path, bool forWriting)
 {
     Close();
     const HANDLE file = CreateFileW(path.c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ,
-                                    forWriting ? FILE_SHARE_WRITE : FILE_SHARE_READ, nullptr,
-                                    forWriting ? CREATE_ALWAYS : OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+                                    forWriting ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, forWriting ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     LARGE_INTEGER size = {};
@@ -36,7 +36,7 @@ bool CFile::OpenRead(const std::wstring& path)
     return Open(path, false);
 }
 
-bool CFile::OpenWrite(const std::wstring& path)
+bool CFile::OpenNew(const std::wstring& path)
 {
     return Open(path, true);
 }

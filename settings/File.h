@@ -17,8 +17,11 @@ public:
     CFile& operator=(const CFile&) = delete;
 
 #ifdef _WIN32
+    // Reads a file that others may read, write or replace meanwhile.
     bool OpenRead(const std::wstring& path);
-    bool OpenWrite(const std::wstring& path);
+    // Makes a new file that nobody else may open until it is closed; false
+    // when the name is taken.
+    bool OpenNew(const std::wstring& path);
 #endif
     void AttachMemory(std::vector<unsigned char>& bytes);
     bool Close();

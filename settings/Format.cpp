@@ -78,8 +78,8 @@ void ReadCompressedBlock(CFile& stream, std::vector<unsigned char>& body)
     const auto compressedLength = static_cast<std::uint32_t>(ReadInt32(stream));
     // Neither a length the data cannot hold nor a size zlib could never make
     // from it is taken at its word.
-    if (compressedLength == 0 || compressedLength > stream.Remaining() ||
-        expected > compressedLength * kMaxInflateRatio + 64)
+    if (expected > kMaxSettingsBody || compressedLength == 0 || compressedLength > stream.Remaining() ||
+        compressedLength > compressBound(kMaxSettingsBody) || expected > compressedLength * kMaxInflateRatio + 64)
         return;
     std::vector<unsigned char> compressed(compressedLength);
     compressed.resize(stream.Read(compressed.data(), compressed.size()));

@@ -6,14 +6,9 @@
 #include <windows.h>
 #endif
 
-bool LoadMapPlain(CFile& stream, CMapData& map)
-{
-    return map.Read(stream);
-}
-
 namespace {
 
-bool ReadInflatedBody(std::vector<unsigned char>& body, CMapData& map)
+bool ReadBody(std::vector<unsigned char>& body, CMapData& map)
 {
     CFile memory;
     memory.AttachMemory(body);
@@ -22,11 +17,21 @@ bool ReadInflatedBody(std::vector<unsigned char>& body, CMapData& map)
 
 }  // namespace
 
+bool LoadMapPlain(CFile& stream, CMapData& map)
+{
+    if (stream.Remaining() > kMaxSettingsBody)
+        return false;
+    // One read for the whole body: the reader below takes a few bytes at a time.
+    std::vector<unsigned char> body(static_cast<std::size_t>(stream.Remaining()));
+    body.resize(stream.Read(body.data(), body.size()));
+    return ReadBody(body, map);
+}
+
 bool LoadMapCompressed(CFile& stream, CMapData& map)
 {
     std::vector<unsigned char> body;
     ReadCompressedBlock(stream, body);
-    return ReadInflatedBody(body, map);
+    return ReadBody(body, map);
 }
 
 void LoadMapImage(std::vector<unsigned char>& image, CMapData& map)
@@ -65,7 +70,7 @@ bool LoadMapCompressed(const std::wstring& path, CMapData& map)
             return false;
         ReadCompressedBlock(stream, body);
     }  // closed before parsing
-    return ReadInflatedBody(body, map);
+    return ReadBody(body, map);
 }
 
 void LoadMapFile(const std::wstring& path, CMapData& map)
@@ -98,18 +103,33 @@ bool SaveMapCompressed(const std::wstring& path, const CMapData& map)
         return false;
     // A crash or a full disk while writing must never cost the old settings:
     // the new file is complete and on disk before it takes the old one's place.
-    const std::wstring temporary = path + L".tmp";
+    // It has a name of its own that nobody else writes (two dialogs may close
+    // at once), and a leftover from a crash is simply passed by.
+    std::wstring temporary;
     bool written = false;
     {
         CFile stream;
-        if (!stream.OpenWrite(temporary))
+        for (unsigned attempt = 0; attempt < 16 && temporary.empty(); ++attempt) {
+            const std::wstring name = path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                      std::to_wstring(GetTickCount() + attempt) + L".tmp";
+            if (stream.OpenNew(name))
+                temporary = name;
+        }
+        if (temporary.empty())
             return false;
         stream.Write(image.data(), image.size());
         written = stream.Length() == image.size() && stream.Flush();
     }
-    if (written && MoveFileExW(temporary.c_str(), path.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
+    // A reader that holds the file without letting it be replaced (a Send To
+    // run starting this moment) is waited for, briefly.
+    for (int attempt = 0; written && attempt < 40; ++attempt) {
+        if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION && error != ERROR_ACCESS_DENIED)
+            break;
+        Sleep(25);
+    }
     DeleteFileW(temporary.c_str());
     return false;
 }

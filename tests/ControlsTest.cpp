@@ -171,7 +171,9 @@ TEST(ControlWrappers, OutlivingTheirDialogIsHarmless)
         box->Subclass();
         dialog.Destroy();
     }
-    // A new window may take the old handle's place; it must survive the wrapper.
+    // A new window may take the old handle's place: the wrapper has let go of
+    // it, so it can never destroy that window.
+    EXPECT_EQ(box->m_hWnd, nullptr);
     HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
     box.reset();

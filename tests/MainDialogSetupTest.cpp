@@ -1,6 +1,8 @@
 // The main dialog right after its set-up, in this process.
 #include "app/Brindle.h"
 #include "resource.h"
+#include "settings/SettingsFile.h"
+#include "TestSupport.h"
 #include "ToolTipProbe.h"
 
 #include <commctrl.h>
@@ -95,6 +97,62 @@ TEST(MainDialogSetup, ACommandLineRunIsNeverShownAndHasNoHint)
     }
     UnhookWindowsHookEx(hook);
     EXPECT_FALSE(g_shown);
+}
+
+// A dialog whose settings file is the test's, or whose settings cannot be
+// had at all (the path throws, as when memory runs out).
+class SettingsAt : public CBrindle {
+public:
+    explicit SettingsAt(const std::wstring& path) : CBrindle({}, L"", FromDialog), path_(path) {}
+
+protected:
+    std::wstring SettingsPath() const override
+    {
+        if (path_.empty())
+            throw std::bad_alloc();
+        return path_;
+    }
+
+private:
+    std::wstring path_;
+};
+
+TEST(MainDialogSetup, SettingsThatFailShowTheDialogWithDefaultsAndStillEndTheLoop)
+{
+    SettingsAt brindle(L"");
+    ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
+    EXPECT_TRUE(IsWindowVisible(brindle.m_hWnd));
+    EXPECT_EQ(brindle.historyCountBox->GetText(), L"5");
+    EXPECT_EQ(SendMessageW(brindle.headButton->m_hWnd, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_NE(brindle.m_hToolTip, nullptr);
+
+    // The save at the end throws too: the message loop is still told to end.
+    brindle.Destroy();
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST(MainDialogSetup, TheDropHintCoversTheClientAreaAfterAMinimisedStart)
+{
+    TempFolder folder;
+    CMapData stored(1);
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    placement.showCmd = SW_SHOWMINIMIZED;
+    placement.rcNormalPosition = RECT{30, 40, 300, 300};
+    stored.PutRecord(L"WindowPlacement", placement);
+    ASSERT_TRUE(SaveMapCompressed(folder / L"b.dat", stored));
+
+    SettingsAt brindle(folder / L"b.dat");
+    ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
+    EXPECT_TRUE(IsIconic(brindle.m_hWnd));
+    ShowWindow(brindle.m_hWnd, SW_RESTORE);
+    const ToolTipProbe probe(brindle.m_hToolTip);
+    ASSERT_TRUE(probe.found);
+    RECT client;
+    GetClientRect(brindle.m_hWnd, &client);
+    EXPECT_FALSE(IsRectEmpty(&client));
+    EXPECT_TRUE(EqualRect(&probe.tool.rect, &client));
 }
 
 }  // namespace

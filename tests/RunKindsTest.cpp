@@ -64,6 +64,13 @@ TEST_F(InteractiveRun, ASecondStartBringsTheFirstToTheFront)
     EXPECT_EQ(DialogsCaptioned(kCaption).size(), 1u);
     EXPECT_EQ(GetForegroundWindow(), dialog);
 
+    // Minimised, it is restored as well.
+    ShowWindow(dialog, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(dialog));
+    ChildProcess third(program, L"", folder.Path());
+    EXPECT_EQ(third.WaitForExit(), 0u);
+    EXPECT_FALSE(IsIconic(dialog));
+
     DestroyWindow(other);
     PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(first->WaitForExit(), 0u);
@@ -98,6 +105,38 @@ TEST(CommandLineRun, ShowsNoWindowAndEndsBesideARunningInstance)
 
     PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(interactive.WaitForExit(), 0u);
+}
+
+TEST(CommandLineRun, HoldsNoRecordSoAStartMeanwhileOpensTheDialog)
+{
+    TempFolder folder;
+    const std::wstring program = CopyProgramInto(folder);
+    CreateDirectoryW((folder / L"items").c_str(), nullptr);
+    std::string list;
+    for (int i = 0; i < 1000; ++i) {
+        const std::wstring item = folder / (L"items\\item" + std::to_wstring(i));
+        WriteFileBytes(item, "");
+        list += std::string(item.begin(), item.end()) + "\n";
+    }
+    WriteFileBytes(folder / L"list", list);
+    const HANDLE change = FindFirstChangeNotificationW((folder / L"items").c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+    ASSERT_NE(change, INVALID_HANDLE_VALUE);
+    ChildProcess sendTo(program, L"-a x_ -p -l \"" + folder / L"list" + L"\"", folder.Path());
+    ASSERT_TRUE(sendTo.Started());
+    ASSERT_EQ(WaitForSingleObject(change, 30000), WAIT_OBJECT_0);  // renaming has begun
+    FindCloseChangeNotification(change);
+
+    const HANDLE record = OpenFileMappingW(FILE_MAP_READ, FALSE, L"Cobbold - Brindle");
+    EXPECT_EQ(record, nullptr);
+    if (record)
+        CloseHandle(record);
+    ChildProcess interactive(program, L"", folder.Path());
+    ASSERT_TRUE(interactive.WaitForIdle());
+    const std::vector<HWND> windows = WindowsOf(interactive.Id(), kCaption);
+    ASSERT_EQ(windows.size(), 1u);
+    PostMessageW(windows.front(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(interactive.WaitForExit(), 0u);
+    EXPECT_EQ(sendTo.WaitForExit(60000), 0u);
 }
 
 // Holds the instance record as a running instance would, with a chosen handle.

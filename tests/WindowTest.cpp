@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -149,6 +151,28 @@ TEST(WindowDispatch, UnlinkCutsChildrenOnceAndLeavesTheSetAlone)
     delete child;  // its parent is gone: the parent's set is not touched
     EXPECT_EQ(parent.m_children.size(), 1u);
     parent.m_children.clear();
+}
+
+// Throws from a handler and from its subclass procedure.
+class ThrowingWindow : public CWindow {
+public:
+    LRESULT OnUser(WPARAM, LPARAM) override { throw std::runtime_error("handler"); }
+    LRESULT SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_USER + 2)
+            throw std::bad_alloc();
+        return CWindow::SubclassProc(hWnd, message, wParam, lParam);
+    }
+};
+
+TEST(WindowDispatch, NoExceptionLeavesAWindowOrSubclassProcedure)
+{
+    ThrowingWindow window;
+    ASSERT_TRUE(window.Create(kClassName, L"throws", WS_OVERLAPPEDWINDOW));
+    EXPECT_EQ(SendMessageW(window.m_hWnd, WM_USER, 1, 2), 0);
+    window.Subclass();
+    EXPECT_EQ(SendMessageW(window.m_hWnd, WM_USER + 2, 0, 0), 0);
+    EXPECT_TRUE(IsWindow(window.m_hWnd));
 }
 
 TEST(WindowDispatch, ChildUnlinksItselfFromALiveParent)

@@ -192,8 +192,13 @@ void CWindow::Unlink()
     if (m_unlinked)
         return;
     m_unlinked = true;
-    for (CWindow* child : m_children)
+    for (CWindow* child : m_children) {
         child->m_parent = nullptr;
+        // A child window goes with this one, and its handle may later name
+        // another window: the wrapper forgets it now.
+        if (m_hWnd && child->m_hWnd && IsChild(m_hWnd, child->m_hWnd))
+            child->m_hWnd = nullptr;
+    }
     if (m_parent)
         m_parent->m_children.erase(this);
 }
