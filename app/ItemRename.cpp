@@ -1,5 +1,6 @@
 #include "ItemRename.h"
 
+#include "NameCheck.h"
 #include "shell/Path.h"
 
 #include <windows.h>
@@ -51,6 +52,41 @@ bool Move(const std::wstring& from, const std::wstring& to)
     return moved;
 }
 
+// Wine stands in for Windows on Linux file systems, where names count UTF-8
+// bytes and its no-replace move replaces links it cannot see.
+bool UnderWine()
+{
+    static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
+// Under Wine a symbolic link at the target, dangling or in a loop, is hidden
+// from every lookup, yet a folder cannot be made over it: a folder made and
+// removed again says the name is free. (Windows' own move refuses any entry.)
+bool NothingAt(const std::wstring& target)
+{
+    if (!UnderWine())
+        return true;
+    if (!CreateDirectoryW(target.c_str(), nullptr))
+        return false;
+    RemoveDirectoryW(target.c_str());
+    return true;
+}
+
+// The item answers to exactly the name it was given.
+bool FoundAs(const std::wstring& target)
+{
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(target.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return GetFileName(target) == found.cFileName;
+}
+
+// The longest path that file calls take, \\?\ included.
+const std::size_t kMaxPathUnits = 32767;
+
 }  // namespace
 
 std::wstring ComposeCanonically(const std::wstring& text)
@@ -87,10 +123,18 @@ bool RenameItem(const std::wstring& given, const CAffixRule& rule)
         return false;  // a drive or share root has no name to change
     const std::wstring folder = path.substr(0, path.size() - name.size());
     const std::wstring newName = rule.NewName(name);
-    if (newName.empty())
+    if (newName.empty() || !IsCreatableName(newName, UnderWine() ? kMaxNameUnits : 0))
         return false;
     // The new path is made full as well, so that separators and dots the affix
     // brings mean the same at any length. Both are then taken literally, so a
     // name's trailing dots and spaces stay its own.
-    return Move(LiteralPath(path), LiteralPath(GetFullItemPath(folder + newName)));
+    const std::wstring from = LiteralPath(path), to = LiteralPath(GetFullItemPath(folder + newName));
+    if (to.size() >= kMaxPathUnits || !NothingAt(to) || !Move(from, to))
+        return false;
+    // A file system that quietly made another name of it: back it goes.
+    if (!FoundAs(to)) {
+        MoveFileExW(to.c_str(), from.c_str(), 0);
+        return false;
+    }
+    return true;
 }

@@ -187,6 +187,44 @@ TEST_F(RenameDrop, TheItemNamedIsTheItemRenamedAndASecondDropGivesItBack)
     }
 }
 
+// Brindle makes exactly the name it computed, or leaves the item as it was.
+TEST_F(RenameDrop, NamesNoWindowsPathCanHoldAreNeverAttempted)
+{
+    struct Row {
+        std::wstring affix;
+        AffixPosition position;
+        std::wstring name;
+        bool renamed;
+    };
+    const std::wstring japanese = std::wstring(76, L'\u3042') + L".txt";
+    const Row rows[] = {
+        {L"a:b", Head, L"f.txt", false},  // a stream on Windows, a new file under Wine
+        {L"*", End, L"f.txt", false},
+        {L"?", Head, L"f.txt", false},
+        {L"\"", Head, L"f.txt", false},
+        {L"<", Head, L"f.txt", false},
+        {L">", Head, L"f.txt", false},
+        {L"|", Head, L"f.txt", false},
+        {L"\x01", Head, L"f.txt", false},
+        {L"\\Y", Head, L"f.txt", false},  // an empty folder name before the item
+        {L"x", Head, std::wstring(250, L'a') + L".txt", true},  // 255 units
+        {L"x", Head, std::wstring(251, L'a') + L".txt", false},  // 256
+        {std::wstring(40000, L'A'), Head, L"f.txt", false},
+        // 86 units, but 262 bytes in UTF-8: more than a Linux name holds.
+        {std::wstring(10, L'\u5B57'), Head, japanese, false},
+    };
+    for (const Row& row : rows) {
+        TempFolder place;
+        WriteFileBytes(place / row.name, "item");
+        Use(row.affix, row.position);
+        brindle->pendingFiles = {place / row.name};
+        brindle->RenameFiles(L"", FromDialog);
+        EXPECT_EQ(brindle->allRenamed, row.renamed) << row.affix.substr(0, 8) << row.name.size();
+        EXPECT_EQ(NamesIn(place.Path()).size(), 1u);
+        EXPECT_EQ(PathExists(place / row.name), !row.renamed) << row.affix.substr(0, 8) << row.name.size();
+    }
+}
+
 // Under Wine, the Z: drive path of a path; empty elsewhere.
 std::wstring UnixDrivePath(const std::wstring& path)
 {

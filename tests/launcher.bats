@@ -90,16 +90,26 @@ names() { find . -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort; }
     [ "$(cat elsewhere/target.txt)" = target ]
 }
 
-@test "a taken name: status 1, that path named on stderr and left as it was" {
+@test "a taken name, a link at the target, a name Linux would cut: status 1, each named, all left as they were" {
     printf old >report.txt
     printf taken >x_report.txt
-    touch notes.txt
-    run brindle -a x_ -p report.txt notes.txt
+    touch notes.txt b.txt c.txt
+    ln -s nowhere x_b.txt
+    ln -s x_c.txt x_loop && ln -sf x_loop x_c.txt
+    local long
+    long="$(printf 'あ%.0s' {1..76}).txt"
+    touch "$long"
+    run brindle -a x_ -p report.txt notes.txt b.txt c.txt
     [ "$status" -eq 1 ]
-    [ "$output" = "brindle: not renamed: 'report.txt'" ]
+    [ "$output" = "$(printf "brindle: not renamed: '%s'\n" report.txt b.txt c.txt)" ]
     [ "$(cat report.txt)" = old ]
     [ "$(cat x_report.txt)" = taken ]
     [ -e x_notes.txt ]
+    [ "$(readlink x_b.txt)" = nowhere ]
+    [ "$(readlink x_c.txt)" = x_loop ]
+    run brindle -a "$(printf '字%.0s' {1..10})" -p "$long"
+    [ "$status" -eq 1 ]
+    [ -e "$long" ]
 }
 
 @test "2,000 files in one call: one run, one timestamp for all" {
