@@ -31,13 +31,21 @@ void RestoreAttributes(const std::wstring& path, DWORD attributes)
     SetFileAttributesW(path.c_str(), classic ? classic : FILE_ATTRIBUTE_NORMAL);
 }
 
-// A rename within the volume: never replaces an existing item and never
-// copies (a copy cut short would leave half a file behind). An item whose
-// attributes stop the move is let go of them for the move only, and gets
-// them back wherever it ends up.
-bool Move(const std::wstring& from, const std::wstring& to)
+// Wine stands in for Windows on Linux file systems, where names count UTF-8
+// bytes and where its no-replace move replaces links it cannot see.
+bool UnderWine()
 {
-    if (MoveFileExW(from.c_str(), to.c_str(), 0))
+    static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
+// A rename within the volume: never replaces anything the caller did not
+// claim and never copies (a copy cut short would leave half a file behind).
+// An item whose attributes stop the move is let go of them for the move
+// only, and gets them back wherever it ends up.
+bool Move(const std::wstring& from, const std::wstring& to, DWORD flags)
+{
+    if (MoveFileExW(from.c_str(), to.c_str(), flags))
         return true;
     const DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || error == ERROR_NOT_SAME_DEVICE)
@@ -47,30 +55,35 @@ bool Move(const std::wstring& from, const std::wstring& to)
         return false;
     if (!SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL))
         return false;
-    const bool moved = MoveFileExW(from.c_str(), to.c_str(), 0) != FALSE;
+    const bool moved = MoveFileExW(from.c_str(), to.c_str(), flags) != FALSE;
     RestoreAttributes(moved ? to : from, attributes);
     return moved;
 }
 
-// Wine stands in for Windows on Linux file systems, where names count UTF-8
-// bytes and its no-replace move replaces links it cannot see.
-bool UnderWine()
-{
-    static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll"), "wine_get_version") != nullptr;
-    return wine;
-}
-
-// Under Wine a symbolic link at the target, dangling or in a loop, is hidden
-// from every lookup, yet a folder cannot be made over it: a folder made and
-// removed again says the name is free. (Windows' own move refuses any entry.)
-bool NothingAt(const std::wstring& target)
+// Windows' move refuses any entry at the target. Under Wine a symbolic link
+// there (dangling, or in a loop) is hidden from every lookup and would be
+// replaced, yet nothing can be made over it: a new empty file claims the name
+// first, and the move replaces only that. A folder cannot replace a file, so
+// for one a folder is made and removed again to show the name is free.
+bool MoveToFreeName(const std::wstring& from, const std::wstring& to)
 {
     if (!UnderWine())
-        return true;
-    if (!CreateDirectoryW(target.c_str(), nullptr))
+        return Move(from, to, 0);
+    const DWORD attributes = GetFileAttributesW(from.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (!CreateDirectoryW(to.c_str(), nullptr))
+            return false;
+        RemoveDirectoryW(to.c_str());
+        return Move(from, to, 0);
+    }
+    const HANDLE claim = CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (claim == INVALID_HANDLE_VALUE)
         return false;
-    RemoveDirectoryW(target.c_str());
-    return true;
+    CloseHandle(claim);
+    if (Move(from, to, MOVEFILE_REPLACE_EXISTING))
+        return true;
+    DeleteFileW(to.c_str());
+    return false;
 }
 
 // The item answers to exactly the name it was given.
@@ -129,7 +142,7 @@ bool RenameItem(const std::wstring& given, const CAffixRule& rule)
     // brings mean the same at any length. Both are then taken literally, so a
     // name's trailing dots and spaces stay its own.
     const std::wstring from = LiteralPath(path), to = LiteralPath(GetFullItemPath(folder + newName));
-    if (to.size() >= kMaxPathUnits || !NothingAt(to) || !Move(from, to))
+    if (to.size() >= kMaxPathUnits || !MoveToFreeName(from, to))
         return false;
     // A file system that quietly made another name of it: back it goes.
     if (!FoundAs(to)) {

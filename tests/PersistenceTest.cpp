@@ -301,6 +301,16 @@ TEST_F(Persistence, OtherKeysPlainDamagedAndReadOnlyFiles)
     EXPECT_FALSE(Saved().HasInteger(L"Extra"));
     EXPECT_EQ(Saved().Map(L"Affix").String(L"Text"), L"p_");
 
+    // A body past what the program ever writes (an affix of 600,000
+    // characters, a few KB compressed) is damaged: the defaults, at once.
+    CMapData huge = Defaults();
+    huge.Map(L"Affix").String(L"Text") = std::wstring(600000, L'A');
+    ASSERT_TRUE(SaveMapCompressed(settings, huge));
+    dialog = Start();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(Text(GetDlgItem(dialog, IDC_AFFIX)), L"");
+    ASSERT_EQ(Close(dialog), 0u);
+
     // Damaged: starts with what can be read and closes normally.
     WriteFileBytes(settings, std::string("\x40\0\0\0\x10\0\0\0garbage garbage!", 24));
     dialog = Start();
