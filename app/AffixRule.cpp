@@ -8,25 +8,6 @@
 
 namespace {
 
-struct DateTag {
-    const wchar_t* tag;
-    const wchar_t* digits;
-    const wchar_t* format;
-    int TagTime::*field;
-    int modulo;  // 0: the field as it is
-};
-
-// Applied in this order.
-const DateTag kDateTags[] = {
-    {L"\\y", L"[0-9]{2,2}", L"%02d", &TagTime::year, 100},
-    {L"\\e", L"[0-9]{4,4}", L"%04d", &TagTime::year, 0},
-    {L"\\m", L"[0-9]{2,2}", L"%02d", &TagTime::month, 0},
-    {L"\\d", L"[0-9]{2,2}", L"%02d", &TagTime::day, 0},
-    {L"\\h", L"[0-9]{2,2}", L"%02d", &TagTime::hour, 0},
-    {L"\\i", L"[0-9]{2,2}", L"%02d", &TagTime::minute, 0},
-    {L"\\s", L"[0-9]{2,2}", L"%02d", &TagTime::second, 0},
-};
-
 const DateTag* TagAt(const std::wstring& text, std::size_t index)
 {
     for (const DateTag& row : kDateTags)
@@ -107,7 +88,7 @@ bool IsAscii(const std::wstring& text)
 CAffixRule::CAffixRule(const std::wstring& raw, const TagTime& time, AffixPosition position, Normalizer normalize)
     : expanded_(ExpandAffix(raw, time)),
       pattern_(AffixPattern(raw)),
-      head_(position == Head),
+      head_(position == AffixPosition::Head),
       normalize_(normalize),
       normalizedLength_(0)
 {

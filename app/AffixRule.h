@@ -11,6 +11,29 @@ struct TagTime {
     int year, month, day, hour, minute, second;
 };
 
+// One date or time tag: what is typed, the digits it matches, how its value
+// is written, and which part of the time it shows (modulo 100 for \y).
+struct DateTag {
+    const wchar_t* tag;
+    const wchar_t* digits;
+    const wchar_t* format;
+    int TagTime::*field;
+    int modulo;  // 0: the field as it is
+};
+
+// Every tag, in the order they are replaced, and the order of the tag menu.
+// A new tag is one row here and one item in the menu resource.
+inline constexpr DateTag kDateTags[] = {
+    {L"\\y", L"[0-9]{2,2}", L"%02d", &TagTime::year, 100},
+    {L"\\e", L"[0-9]{4,4}", L"%04d", &TagTime::year, 0},
+    {L"\\m", L"[0-9]{2,2}", L"%02d", &TagTime::month, 0},
+    {L"\\d", L"[0-9]{2,2}", L"%02d", &TagTime::day, 0},
+    {L"\\h", L"[0-9]{2,2}", L"%02d", &TagTime::hour, 0},
+    {L"\\i", L"[0-9]{2,2}", L"%02d", &TagTime::minute, 0},
+    {L"\\s", L"[0-9]{2,2}", L"%02d", &TagTime::second, 0},
+};
+inline constexpr std::size_t kDateTagCount = sizeof kDateTags / sizeof kDateTags[0];
+
 // The affix with each tag (\y \e \m \d \h \i \s) replaced by its value.
 std::wstring ExpandAffix(const std::wstring& raw, const TagTime& time);
 // A regular expression matching the affix as added on any day: each tag

@@ -16,8 +16,24 @@
 namespace {
 
 const wchar_t* const kHistoryCounts[] = {L"0", L"3", L"5", L"10", L"20"};
-// The tag menu's items in id order.
-const wchar_t* const kTags[] = {L"\\y", L"\\e", L"\\m", L"\\d", L"\\h", L"\\i", L"\\s"};
+static_assert(IDM_TAG_FIRST + kDateTagCount <= IDM_TAG_END, "the tag menu's ids run into other commands");
+
+// The controls whose state outlives a run, in the order of the settings
+// file's keys: restored and saved by walking this one table.
+struct PersistedControl {
+    const wchar_t* key;
+    CWindow& (*control)(CBrindle& dialog);
+    int fallback;  // the state when the settings have none; kOwnDefault: the control's own
+};
+const int kOwnDefault = -1;
+const PersistedControl kPersistedControls[] = {
+    {L"Affix", [](CBrindle& d) -> CWindow& { return *d.affixBox; }, kOwnDefault},
+    {L"History", [](CBrindle& d) -> CWindow& { return *d.historyCountBox; }, 2},  // "5"
+    {L"TopMostWindow", [](CBrindle& d) -> CWindow& { return *d.topMostBox; }, kOwnDefault},
+    {L"SendTo", [](CBrindle& d) -> CWindow& { return *d.sendToBox; }, kOwnDefault},
+    {L"Prefix", [](CBrindle& d) -> CWindow& { return *d.headButton; }, BST_CHECKED},
+    {L"Suffix", [](CBrindle& d) -> CWindow& { return *d.endButton; }, kOwnDefault},
+};
 const wchar_t kDropHint[] = L"ファイルをD&Dするとファイル名が変更されます";
 
 // A placement whose normal rectangle shows on no monitor any more (a screen
@@ -56,12 +72,12 @@ LRESULT CBrindle::OnInitDialog(WPARAM, LPARAM)
 
     affixBox = CreateControl<CComboBox>(this, IDC_AFFIX);
     // Adding and resetting leaves both the list and the edit field empty.
-    SendMessageW(affixBox->m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
-    SendMessageW(affixBox->m_hWnd, CB_RESETCONTENT, 0, 0);
+    affixBox->AddString(L"");
+    affixBox->ResetContent();
 
     historyCountBox = CreateControl<CComboBox>(this, IDC_HISTORY_COUNT);
     for (const wchar_t* count : kHistoryCounts)
-        SendMessageW(historyCountBox->m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(count));
+        historyCountBox->AddString(count);
 
     topMostBox = CreateControl<CCheckBox>(this, IDC_TOPMOST);
     sendToBox = CreateControl<CCheckBox>(this, IDC_SENDTO);
@@ -114,15 +130,16 @@ bool CBrindle::RestoreSettings(WINDOWPLACEMENT& placement)
 
 bool CBrindle::ApplySettings(CMapData& settings, WINDOWPLACEMENT& placement)
 {
-    affixBox->LoadContents(settings.Map(L"Affix"));
-    historyCountBox->LoadContentsOrDefault(settings.Map(L"History"), 2);
-    topMostBox->LoadState(settings.Map(L"TopMostWindow"));
-    sendToBox->LoadState(settings.Map(L"SendTo"));
-    headButton->LoadStateOrDefault(settings.Map(L"Prefix"), 1);
-    endButton->LoadState(settings.Map(L"Suffix"));
+    for (const PersistedControl& row : kPersistedControls) {
+        CWindow& control = row.control(*this);
+        if (row.fallback == kOwnDefault)
+            control.LoadState(settings.Map(row.key));
+        else
+            control.LoadStateOrDefault(settings.Map(row.key), row.fallback);
+    }
 
     // The box shows what the shell has, whatever was stored.
-    SendMessageW(sendToBox->m_hWnd, BM_SETCHECK, IsRegisteredInSendTo() ? BST_CHECKED : BST_UNCHECKED, 0);
+    sendToBox->SetCheck(IsRegisteredInSendTo() ? BST_CHECKED : BST_UNCHECKED);
 
     if (!settings.GetRecord(L"WindowPlacement", placement))
         return false;
@@ -148,12 +165,8 @@ void CBrindle::SaveSettings()
     GetWindowPlacement(m_hWnd, &placement);
 
     CMapData settings(1);
-    affixBox->SaveContents(settings.Map(L"Affix"));
-    historyCountBox->SaveContents(settings.Map(L"History"));
-    topMostBox->SaveState(settings.Map(L"TopMostWindow"));
-    sendToBox->SaveState(settings.Map(L"SendTo"));
-    headButton->SaveState(settings.Map(L"Prefix"));
-    endButton->SaveState(settings.Map(L"Suffix"));
+    for (const PersistedControl& row : kPersistedControls)
+        row.control(*this).SaveState(settings.Map(row.key));
     settings.PutRecord(L"WindowPlacement", placement);
     SaveMapCompressed(SettingsPath(), settings);
 }
@@ -182,8 +195,8 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
     const std::wstring raw = affix.empty() ? affixBox->GetText() : affix;
     if (raw.empty())
         return;
-    if (position == FromDialog)
-        position = SendMessageW(headButton->m_hWnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? Head : End;
+    if (position == AffixPosition::FromDialog)
+        position = headButton->IsChecked() ? AffixPosition::Head : AffixPosition::End;
     affixBox->AddToHistory(raw, HistoryLimit());
 
     const CAffixRule rule(raw, Now(), position, ComposeCanonically);
@@ -214,7 +227,7 @@ LRESULT CBrindle::OnCommand(WPARAM wParam, LPARAM lParam)
         // The affix box reports a lost focus this way too, so the caret's
         // place is known when the ">" button is pressed.
         if (HIWORD(wParam) == CBN_SELENDOK || HIWORD(wParam) == CBN_SELENDCANCEL)
-            insertPos = LOWORD(SendMessageW(affixBox->m_hWnd, CB_GETEDITSEL, 0, 0));
+            insertPos = affixBox->GetEditSelStart();
         return 0;
     case IDC_HISTORY_COUNT: {
         const int limit = HistoryLimit();
@@ -223,8 +236,8 @@ LRESULT CBrindle::OnCommand(WPARAM wParam, LPARAM lParam)
         return 0;
     }
     default:
-        if (id >= IDM_TAG_YEAR2 && id <= IDM_TAG_SECOND) {
-            InsertTag(kTags[id - IDM_TAG_YEAR2]);
+        if (id >= IDM_TAG_FIRST && id < IDM_TAG_FIRST + static_cast<int>(kDateTagCount)) {
+            InsertTag(kDateTags[id - IDM_TAG_FIRST].tag);
             return 0;
         }
         return DefaultProc(WM_COMMAND, wParam, lParam);
@@ -280,6 +293,6 @@ LRESULT CBrindle::OnDropFiles(WPARAM wParam, LPARAM)
     CDropFile drop(reinterpret_cast<HDROP>(wParam));
     for (std::wstring path = drop.Next(); !path.empty(); path = drop.Next())
         pendingFiles.push_back(path);
-    RenameFiles(std::wstring(), FromDialog);
+    RenameFiles(std::wstring(), AffixPosition::FromDialog);
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "AffixPosition.h"
 #include "AffixRule.h"
+#include "resource.h"
 #include "window/Controls.h"
 #include "window/Dialog.h"
 #include "window/Menu.h"
@@ -15,7 +16,7 @@
 // affix added to or taken off their names.
 class CBrindle : public CDialog {
 public:
-    enum { TemplateId = 101 };
+    enum { TemplateId = IDD_BRINDLE };
 
     CBrindle(const std::vector<std::wstring>& files, const std::wstring& affix,
              AffixPosition position);

@@ -4,9 +4,9 @@ namespace {
 
 // Hands a token to the affix when "-a" is waiting for one, else to the list
 // files when "-l" is, else to the files.
-class TokenSink {
+class CTokenSink {
 public:
-    explicit TokenSink(CommandLine& result) : result_(result) {}
+    explicit CTokenSink(CommandLine& result) : result_(result) {}
 
     void ExpectAffix() { affixPending_ = true; }
     void ExpectList() { listPending_ = true; }
@@ -37,7 +37,7 @@ CommandLine ParseCommandLine(const wchar_t* text)
     CommandLine result;
     const std::wstring line = text ? std::wstring(text) : std::wstring();
     const std::size_t length = line.size();
-    TokenSink sink(result);
+    CTokenSink sink(result);
 
     std::size_t pos = 0;
     while (pos < length) {
@@ -53,10 +53,10 @@ CommandLine ParseCommandLine(const wchar_t* text)
                 sink.ExpectList();
                 pos += 2;
             } else if (letter == L'p' || letter == L'P') {
-                result.position = Head;
+                result.position = AffixPosition::Head;
                 pos += 2;
             } else if (letter == L's' || letter == L'S') {
-                result.position = End;
+                result.position = AffixPosition::End;
                 pos += 2;
             } else {
                 pos += 1;

@@ -12,7 +12,7 @@ struct CommandLine {
     // Files that each name more paths, one per line ("-l").
     std::vector<std::wstring> lists;
     std::wstring affix;
-    AffixPosition position = FromDialog;
+    AffixPosition position = AffixPosition::FromDialog;
 };
 
 // Splits the text that follows the program name. Only the space separates

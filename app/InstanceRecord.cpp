@@ -6,19 +6,19 @@
 namespace {
 
 // A mapped view, unmapped when it goes out of scope.
-class MappedView {
+class CMappedView {
 public:
-    MappedView(HANDLE mapping, DWORD access)
+    CMappedView(HANDLE mapping, DWORD access)
         : view_(mapping ? MapViewOfFile(mapping, access, 0, 0, sizeof(std::int32_t)) : nullptr)
     {
     }
-    ~MappedView()
+    ~CMappedView()
     {
         if (view_)
             UnmapViewOfFile(view_);
     }
-    MappedView(const MappedView&) = delete;
-    MappedView& operator=(const MappedView&) = delete;
+    CMappedView(const CMappedView&) = delete;
+    CMappedView& operator=(const CMappedView&) = delete;
 
     void* get() const { return view_; }
 
@@ -28,22 +28,22 @@ private:
 
 }  // namespace
 
-InstanceRecord::InstanceRecord(const wchar_t* name)
+CInstanceRecord::CInstanceRecord(const wchar_t* name)
     : mapping_(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                   sizeof(std::int32_t), name)),
       existed_(mapping_ != nullptr && GetLastError() == ERROR_ALREADY_EXISTS)
 {
 }
 
-InstanceRecord::~InstanceRecord()
+CInstanceRecord::~CInstanceRecord()
 {
     if (mapping_)
         CloseHandle(mapping_);
 }
 
-HWND InstanceRecord::Read() const
+HWND CInstanceRecord::Read() const
 {
-    MappedView view(mapping_, FILE_MAP_READ);
+    CMappedView view(mapping_, FILE_MAP_READ);
     if (!view.get())
         return nullptr;
     std::int32_t value;
@@ -52,9 +52,9 @@ HWND InstanceRecord::Read() const
     return static_cast<HWND>(LongToHandle(value));
 }
 
-void InstanceRecord::Write(HWND dialog)
+void CInstanceRecord::Write(HWND dialog)
 {
-    MappedView view(mapping_, FILE_MAP_WRITE);
+    CMappedView view(mapping_, FILE_MAP_WRITE);
     if (!view.get())
         return;
     const std::int32_t value = HandleToLong(dialog);

@@ -4,12 +4,12 @@
 
 // The 4-byte block of named shared memory through which a start without
 // paths finds the dialog of the instance that already runs.
-class InstanceRecord {
+class CInstanceRecord {
 public:
-    explicit InstanceRecord(const wchar_t* name);
-    ~InstanceRecord();
-    InstanceRecord(const InstanceRecord&) = delete;
-    InstanceRecord& operator=(const InstanceRecord&) = delete;
+    explicit CInstanceRecord(const wchar_t* name);
+    ~CInstanceRecord();
+    CInstanceRecord(const CInstanceRecord&) = delete;
+    CInstanceRecord& operator=(const CInstanceRecord&) = delete;
 
     // True when another process had made the block before this one opened it.
     bool Existed() const { return existed_; }

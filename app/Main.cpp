@@ -13,7 +13,7 @@ const std::uint64_t kMaxListFileSize = 64u << 20;
 
 // A start without paths while a dialog of an earlier instance is alive only
 // brings that dialog to the front, restored if it was minimised.
-bool ActivateRunningInstance(const InstanceRecord& record)
+bool ActivateRunningInstance(const CInstanceRecord& record)
 {
     const HWND running = record.Read();
     if (running && !IsWindow(running))
@@ -66,7 +66,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLineText, int)
         if (!interactive)
             return RenameFromCommandLine(commandLine);
 
-        InstanceRecord record(kInstanceRecordName);
+        CInstanceRecord record(kInstanceRecordName);
         if (record.Existed() && ActivateRunningInstance(record))
             return 0;
 

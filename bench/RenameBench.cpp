@@ -64,10 +64,10 @@ int main(int argc, char** argv)
         CloseHandle(CreateFileW(plain.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
     }
 
-    CBrindle brindle({}, L"", FromDialog);
+    CBrindle brindle({}, L"", AffixPosition::FromDialog);
     brindle.CreateFromTemplate(CBrindle::TemplateId);
     SetWindowTextW(brindle.affixBox->m_hWnd, L"x_");
-    SendMessageW(brindle.headButton->m_hWnd, BM_SETCHECK, BST_CHECKED, 0);
+    brindle.headButton->SetCheck(BST_CHECKED);
 
     // Alternate: the drop adds the affix, bare calls take it off again.
     double engine = 1e9, bare = 1e9;

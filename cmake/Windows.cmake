@@ -22,9 +22,11 @@ set(ZLIB_USE_STATIC_LIBS ON)
 
 set(BRINDLE_WIN32_LIBS comctl32 shlwapi shell32 ole32 uuid gdi32 user32 kernel32)
 
-# GoogleTest built from Debian's sources with the target compiler.
+# GoogleTest built from its sources (Debian's googletest package) with the
+# target compiler.
+set(BRINDLE_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's source tree")
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+add_subdirectory(${BRINDLE_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 

@@ -15,10 +15,7 @@
 #define IDC_AFFIX 1010
 #define IDC_HISTORY_COUNT 1011
 
-#define IDM_TAG_YEAR2 40010
-#define IDM_TAG_YEAR4 40011
-#define IDM_TAG_MONTH 40012
-#define IDM_TAG_DAY 40013
-#define IDM_TAG_HOUR 40014
-#define IDM_TAG_MINUTE 40015
-#define IDM_TAG_SECOND 40016
+// The tag menu's items are IDM_TAG_FIRST + their row in the tag table, up to
+// IDM_TAG_END (not included).
+#define IDM_TAG_FIRST 40010
+#define IDM_TAG_END 40100

@@ -24,16 +24,16 @@ boost::intrusive_ptr<Interface> Adopt(Interface* object)
 
 // COM for this thread for as long as it lives; uninitialised whatever
 // CoInitialize said, as every successful or S_FALSE call needs.
-class ComApartment {
+class CComApartment {
 public:
-    ComApartment() : result_(CoInitialize(nullptr)) {}
-    ~ComApartment()
+    CComApartment() : result_(CoInitialize(nullptr)) {}
+    ~CComApartment()
     {
         if (SUCCEEDED(result_))
             CoUninitialize();
     }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
+    CComApartment(const CComApartment&) = delete;
+    CComApartment& operator=(const CComApartment&) = delete;
 
 private:
     HRESULT result_;

@@ -30,7 +30,7 @@ std::wstring GetShortcutPath(const std::wstring& folder)
 bool CreateShortcut(const std::wstring& target, const std::wstring& arguments, const std::wstring& workingFolder,
                     const std::wstring& linkPath)
 {
-    const ComApartment apartment;
+    const CComApartment apartment;
     IShellLinkW* rawLink = nullptr;
     if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                          reinterpret_cast<void**>(&rawLink)) != S_OK)

@@ -12,7 +12,7 @@ namespace {
 // Records the documents it is asked to open and keeps its settings private.
 class RecordingBrindle : public CBrindle {
 public:
-    explicit RecordingBrindle(const std::wstring& settings) : CBrindle({}, L"", FromDialog), settings_(settings) {}
+    explicit RecordingBrindle(const std::wstring& settings) : CBrindle({}, L"", AffixPosition::FromDialog), settings_(settings) {}
 
     std::vector<std::wstring> opened;
 
@@ -41,7 +41,7 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(brindle->m_hWnd, nullptr);
-        SendMessageW(affix(), CB_RESETCONTENT, 0, 0);
+        brindle->affixBox->ResetContent();
         SetWindowTextW(affix(), L"");
         brindle->insertPos = 0;
     }
@@ -62,8 +62,8 @@ RecordingBrindle* Commands::brindle = nullptr;
 
 TEST_F(Commands, TagsGoWhereTheCaretWas)
 {
-    Command(IDM_TAG_YEAR2);
-    Command(IDM_TAG_MONTH);
+    Command(IDM_TAG_FIRST + 0);  // \y
+    Command(IDM_TAG_FIRST + 2);  // \m
     EXPECT_EQ(brindle->affixBox->GetText(), L"\\y\\m");
     EXPECT_EQ(brindle->insertPos, 4);
 
@@ -72,13 +72,13 @@ TEST_F(Commands, TagsGoWhereTheCaretWas)
     Command(IDC_AFFIX, CBN_SELENDCANCEL);  // the field loses the focus to ">"
     EXPECT_EQ(brindle->insertPos, 2);
     Command(IDC_AFFIX, CBN_EDITCHANGE);  // other notifications leave it
-    Command(IDM_TAG_DAY);
+    Command(IDM_TAG_FIRST + 3);  // \d
     EXPECT_EQ(brindle->affixBox->GetText(), L"AB\\dCD");
 
     // A place beyond a text shortened since: the end.
     SetWindowTextW(affix(), L"x");
     brindle->insertPos = 9;
-    Command(IDM_TAG_SECOND);
+    Command(IDM_TAG_FIRST + 6);  // \s
     EXPECT_EQ(brindle->affixBox->GetText(), L"x\\s");
     EXPECT_EQ(brindle->insertPos, 3);
 }
@@ -122,22 +122,21 @@ TEST_F(Commands, TheHistoryCountCutsTheListAtOnce)
     for (const wchar_t* item : {L"5", L"4", L"3", L"2", L"1"})
         brindle->affixBox->AddToHistory(item, -1);
     SetWindowTextW(affix(), L"typed");
-    const HWND counts = brindle->historyCountBox->m_hWnd;
-    SendMessageW(counts, CB_SETCURSEL, 1, 0);  // "3"
+    brindle->historyCountBox->SetCurSel(1);  // "3"
     Command(IDC_HISTORY_COUNT, CBN_SELCHANGE);
-    ASSERT_EQ(SendMessageW(affix(), CB_GETCOUNT, 0, 0), 3);
+    ASSERT_EQ(brindle->affixBox->GetCount(), 3);
     EXPECT_EQ(brindle->affixBox->GetItemText(0), L"1");
     EXPECT_EQ(brindle->affixBox->GetItemText(2), L"3");
-    SendMessageW(counts, CB_SETCURSEL, 0, 0);  // "0"
+    brindle->historyCountBox->SetCurSel(0);  // "0"
     Command(IDC_HISTORY_COUNT, CBN_CLOSEUP);
-    EXPECT_EQ(SendMessageW(affix(), CB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(brindle->affixBox->GetCount(), 0);
     EXPECT_EQ(brindle->affixBox->GetText(), L"typed");
 
     brindle->affixBox->AddToHistory(L"kept", -1);
-    SendMessageW(counts, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);  // no number: nothing cut
+    brindle->historyCountBox->SetCurSel(-1);  // no number: nothing cut
     Command(IDC_HISTORY_COUNT, CBN_SELCHANGE);
-    EXPECT_EQ(SendMessageW(affix(), CB_GETCOUNT, 0, 0), 1);
-    SendMessageW(counts, CB_SETCURSEL, 2, 0);
+    EXPECT_EQ(brindle->affixBox->GetCount(), 1);
+    brindle->historyCountBox->SetCurSel(2);
 }
 
 TEST_F(Commands, EnterButtonsAndBoxesLeaveEverythingAsItIs)
@@ -147,7 +146,7 @@ TEST_F(Commands, EnterButtonsAndBoxesLeaveEverythingAsItIs)
         Command(id, BN_CLICKED);
     EXPECT_TRUE(IsWindow(brindle->m_hWnd));
     EXPECT_EQ(brindle->affixBox->GetText(), L"same");
-    EXPECT_EQ(SendMessageW(brindle->headButton->m_hWnd, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(brindle->headButton->GetCheck(), BST_CHECKED);
     EXPECT_FALSE(PathExists(*folder / L"settings.dat"));
 }
 

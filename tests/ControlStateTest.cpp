@@ -19,14 +19,14 @@ protected:
         simple = CreateControl<CComboBox>(&dialog, 304);
         list = CreateControl<CComboBox>(&dialog, 305);
         for (const wchar_t* item : {L"0", L"3", L"5", L"10", L"20"})
-            SendMessageW(list->m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+            list->AddString(item);
     }
 
     static LRESULT Send(const boost::shared_ptr<CComboBox>& combo, UINT message, WPARAM w = 0, LPARAM l = 0)
     {
         return SendMessageW(combo->m_hWnd, message, w, l);
     }
-    LRESULT Check() { return SendMessageW(box->m_hWnd, BM_GETCHECK, 0, 0); }
+    LRESULT Check() { return box->GetCheck(); }
 
     CDialog dialog;
     boost::shared_ptr<CComboBox> dropDown, simple, list;
@@ -37,16 +37,16 @@ TEST_F(ControlStateTest, CheckStatesRoundTripAndDefaultsApplyOnlyWhenAbsent)
 {
     for (WPARAM state : {BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE}) {
         CMapData map;
-        SendMessageW(box->m_hWnd, BM_SETCHECK, state, 0);
+        box->SetCheck(state);
         box->SaveState(map);
         EXPECT_EQ(map.Integer(L"Check"), static_cast<int>(state));
-        SendMessageW(box->m_hWnd, BM_SETCHECK, state == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);
+        box->SetCheck(state == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
         box->LoadState(map);
         EXPECT_EQ(Check(), static_cast<LRESULT>(state));
     }
 
     CMapData empty;
-    SendMessageW(box->m_hWnd, BM_SETCHECK, BST_CHECKED, 0);
+    box->SetCheck(BST_CHECKED);
     box->LoadState(empty);  // absent reads as 0: unchecked
     EXPECT_EQ(Check(), BST_UNCHECKED);
 

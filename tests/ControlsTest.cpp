@@ -24,14 +24,14 @@ protected:
         target = CreateControl<CButton>(&dialog, 303);
     }
 
-    void SetCheck(WPARAM state) { SendMessageW(box->m_hWnd, BM_SETCHECK, state, 0); }
+    void SetCheck(WPARAM state) { box->SetCheck(state); }
 
     void AddItems(std::initializer_list<const wchar_t*> items)
     {
         for (const wchar_t* item : items)
-            SendMessageW(combo->m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+            combo->AddString(item);
     }
-    LRESULT Count() { return SendMessageW(combo->m_hWnd, CB_GETCOUNT, 0, 0); }
+    LRESULT Count() { return combo->GetCount(); }
 
     CDialog dialog;
     boost::shared_ptr<CComboBox> combo;

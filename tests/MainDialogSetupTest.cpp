@@ -13,7 +13,7 @@ namespace {
 std::vector<std::wstring> Items(const CComboBox& box)
 {
     std::vector<std::wstring> items;
-    const LRESULT count = SendMessageW(box.m_hWnd, CB_GETCOUNT, 0, 0);
+    const LRESULT count = box.GetCount();
     for (int i = 0; i < count; ++i)
         items.push_back(box.GetItemText(i));
     return items;
@@ -21,7 +21,7 @@ std::vector<std::wstring> Items(const CComboBox& box)
 
 TEST(MainDialogSetup, AnInteractiveRunIsShownWithItsControlsReady)
 {
-    CBrindle brindle({}, L"", FromDialog);
+    CBrindle brindle({}, L"", AffixPosition::FromDialog);
     ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
     const HWND dialog = brindle.m_hWnd;
     EXPECT_TRUE(IsWindowVisible(dialog));
@@ -43,7 +43,7 @@ TEST(MainDialogSetup, AnInteractiveRunIsShownWithItsControlsReady)
 
 TEST(MainDialogSetup, TheDropHintCoversTheClientAreaWithItsAmpersandShown)
 {
-    CBrindle brindle({}, L"", FromDialog);
+    CBrindle brindle({}, L"", AffixPosition::FromDialog);
     ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
     ASSERT_NE(brindle.m_hToolTip, nullptr);
     EXPECT_TRUE(GetWindowLongW(brindle.m_hToolTip, GWL_STYLE) & TTS_NOPREFIX);
@@ -60,13 +60,13 @@ TEST(MainDialogSetup, TheDropHintCoversTheClientAreaWithItsAmpersandShown)
 // so this runs on the hint-less dialog of a command-line run.
 TEST(MainDialogSetup, TheAlwaysOnTopBoxDrivesTheDialogFromCode)
 {
-    CBrindle brindle({L"C:\\brindle-no-such-folder\\a.txt"}, L"", FromDialog);
+    CBrindle brindle({L"C:\\brindle-no-such-folder\\a.txt"}, L"", AffixPosition::FromDialog);
     ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
     const auto topMost = [&] { return (GetWindowLongW(brindle.m_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
     EXPECT_FALSE(topMost());
-    SendMessageW(brindle.topMostBox->m_hWnd, BM_SETCHECK, BST_CHECKED, 0);
+    brindle.topMostBox->SetCheck(BST_CHECKED);
     EXPECT_TRUE(topMost());
-    SendMessageW(brindle.topMostBox->m_hWnd, BM_SETCHECK, BST_UNCHECKED, 0);
+    brindle.topMostBox->SetCheck(BST_UNCHECKED);
     EXPECT_FALSE(topMost());
 }
 
@@ -89,7 +89,7 @@ TEST(MainDialogSetup, ACommandLineRunIsNeverShownAndHasNoHint)
     HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchShow, nullptr, GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
     {
-        CBrindle brindle({L"C:\\brindle-no-such-folder\\a.txt"}, L"x_", Head);
+        CBrindle brindle({L"C:\\brindle-no-such-folder\\a.txt"}, L"x_", AffixPosition::Head);
         ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
         EXPECT_NE(g_watched, nullptr);
         EXPECT_FALSE(IsWindowVisible(brindle.m_hWnd));
@@ -103,7 +103,7 @@ TEST(MainDialogSetup, ACommandLineRunIsNeverShownAndHasNoHint)
 // had at all (the path throws, as when memory runs out).
 class SettingsAt : public CBrindle {
 public:
-    explicit SettingsAt(const std::wstring& path) : CBrindle({}, L"", FromDialog), path_(path) {}
+    explicit SettingsAt(const std::wstring& path) : CBrindle({}, L"", AffixPosition::FromDialog), path_(path) {}
 
 protected:
     std::wstring SettingsPath() const override
@@ -123,7 +123,7 @@ TEST(MainDialogSetup, SettingsThatFailShowTheDialogWithDefaultsAndStillEndTheLoo
     ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
     EXPECT_TRUE(IsWindowVisible(brindle.m_hWnd));
     EXPECT_EQ(brindle.historyCountBox->GetText(), L"5");
-    EXPECT_EQ(SendMessageW(brindle.headButton->m_hWnd, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(brindle.headButton->GetCheck(), BST_CHECKED);
     EXPECT_NE(brindle.m_hToolTip, nullptr);
 
     // The save at the end throws too: the message loop is still told to end.

@@ -1,5 +1,6 @@
 // The resources of the program: the main dialog as the template makes it,
 // the tag menu, the icon group and the manifest.
+#include "app/AffixRule.h"
 #include "resource.h"
 #include "window/Dialog.h"
 
@@ -125,7 +126,7 @@ TEST(Resources, TheIconGroupHoldsSixteenThirtyTwoAndFortyEightPixels)
     EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48}));
 }
 
-TEST(Resources, TheTagMenuListsTheSevenTags)
+TEST(Resources, TheTagMenuListsEveryTagOfTheTableInItsOrder)
 {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_TAGS));
     ASSERT_NE(menu, nullptr);
@@ -136,11 +137,12 @@ TEST(Resources, TheTagMenuListsTheSevenTags)
     const wchar_t* expected[] = {
         L"\\y\t現在の年(2桁)", L"\\e\t現在の年(4桁)", L"\\m\t現在の月(2桁)", L"\\d\t現在の日(2桁)",
         L"\\h\t現在の時(2桁)", L"\\i\t現在の分(2桁)", L"\\s\t現在の秒(2桁)"};
-    ASSERT_EQ(GetMenuItemCount(tags), 7);
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(GetMenuItemID(tags, i), static_cast<UINT>(IDM_TAG_YEAR2 + i));
+    ASSERT_EQ(GetMenuItemCount(tags), static_cast<int>(kDateTagCount));
+    for (int i = 0; i < static_cast<int>(kDateTagCount); ++i) {
+        EXPECT_EQ(GetMenuItemID(tags, i), static_cast<UINT>(IDM_TAG_FIRST + i));
         GetMenuStringW(tags, i, text, 64, MF_BYPOSITION);
         EXPECT_STREQ(text, expected[i]);
+        EXPECT_EQ(std::wstring(text).substr(0, 2), kDateTags[i].tag);
     }
     DestroyMenu(menu);
 }

@@ -77,7 +77,7 @@ bool IsTopMost(HWND window)
 
 std::wstring LinkTarget(const std::wstring& link)
 {
-    const ComApartment apartment;
+    const CComApartment apartment;
     IShellLinkW* rawLink = nullptr;
     CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                      reinterpret_cast<void**>(&rawLink));

@@ -16,7 +16,7 @@ namespace {
 // 2011-02-27 09:05:03, whatever the wall clock says.
 class FixedClockBrindle : public CBrindle {
 public:
-    FixedClockBrindle() : CBrindle({}, L"", FromDialog) {}
+    FixedClockBrindle() : CBrindle({}, L"", AffixPosition::FromDialog) {}
     mutable int clockReads = 0;
 
 protected:
@@ -44,16 +44,16 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(brindle->m_hWnd, nullptr);
-        SendMessageW(brindle->affixBox->m_hWnd, CB_RESETCONTENT, 0, 0);
-        SendMessageW(brindle->historyCountBox->m_hWnd, CB_SETCURSEL, 2, 0);
-        Use(L"\\e\\m\\d_", Head);
+        brindle->affixBox->ResetContent();
+        brindle->historyCountBox->SetCurSel(2);
+        Use(L"\\e\\m\\d_", AffixPosition::Head);
     }
 
     void Use(const std::wstring& affix, AffixPosition position)
     {
         SetWindowTextW(brindle->affixBox->m_hWnd, affix.c_str());
-        SendMessageW(brindle->headButton->m_hWnd, BM_SETCHECK, position == Head, 0);
-        SendMessageW(brindle->endButton->m_hWnd, BM_SETCHECK, position != Head, 0);
+        brindle->headButton->SetCheck(position == AffixPosition::Head);
+        brindle->endButton->SetCheck(position != AffixPosition::Head);
     }
 
     void Drop(const std::vector<std::wstring>& names)
@@ -93,7 +93,7 @@ TEST_F(RenameDrop, TheWorkedExampleAddsAndTakesOff)
     Drop({L"20110227_report.txt"});  // a second drop undoes the first
     EXPECT_TRUE(PathExists(folder / L"report.txt"));
 
-    Use(L"_\\h\\i", End);
+    Use(L"_\\h\\i", AffixPosition::End);
     Make(L"plan.doc");
     Make(L"plan_2359.doc");
     Drop({L"plan.doc"});
@@ -104,7 +104,7 @@ TEST_F(RenameDrop, TheWorkedExampleAddsAndTakesOff)
 
 TEST_F(RenameDrop, NamesFoldersAndEdges)
 {
-    Use(L"_old", End);
+    Use(L"_old", AffixPosition::End);
     Make(L"README");
     Make(L"archive.tar.gz");
     Make(L"報告書 最終版.txt");
@@ -116,7 +116,7 @@ TEST_F(RenameDrop, NamesFoldersAndEdges)
                               L"\U0001F4C4 メモ_old.txt"}));
     EXPECT_TRUE(PathExists(folder / L"Photos_old.2010\\inside.jpg"));
 
-    Use(L"\\e\\m\\d_", Head);
+    Use(L"\\e\\m\\d_", AffixPosition::Head);
     Make(L"20110227_.txt");  // the affix alone: the base name goes
     Drop({L"20110227_.txt", L"README_old"});
     EXPECT_TRUE(PathExists(folder / L".txt"));
@@ -124,12 +124,12 @@ TEST_F(RenameDrop, NamesFoldersAndEdges)
 
     // A backslash in the affix is a folder separator: in when the folder exists.
     CreateDirectoryW((folder / L"done").c_str(), nullptr);
-    Use(L"done\\", Head);
+    Use(L"done\\", AffixPosition::Head);
     Make(L"a.txt");
     Make(L"b.txt");
     Drop({L"a.txt"});
     EXPECT_TRUE(PathExists(folder / L"done\\a.txt"));
-    Use(L"missing\\", Head);
+    Use(L"missing\\", AffixPosition::Head);
     Drop({L"b.txt"});
     EXPECT_TRUE(PathExists(folder / L"b.txt"));
 }
@@ -146,18 +146,18 @@ TEST_F(RenameDrop, TheItemNamedIsTheItemRenamedAndASecondDropGivesItBack)
     };
     const Row rows[] = {
         // Names from Linux, macOS or a share that Windows would cut short.
-        {L"x_", Head, L"notes.", L"notes", L"x_notes."},
-        {L"x_", Head, L"memo ", L"memo", L"x_memo "},
-        {L"_v", End, L"draft. .", L"draft", L"draft. _v."},
+        {L"x_", AffixPosition::Head, L"notes.", L"notes", L"x_notes."},
+        {L"x_", AffixPosition::Head, L"memo ", L"memo", L"x_memo "},
+        {L"_v", AffixPosition::End, L"draft. .", L"draft", L"draft. _v."},
         // The affix moves the extension's dot: no way back.
-        {L"_v1.0", End, L"README", L"", L""},
-        {L"_v1.0", End, L"guide.txt", L"", L"guide_v1.0.txt"},
+        {L"_v1.0", AffixPosition::End, L"README", L"", L""},
+        {L"_v1.0", AffixPosition::End, L"guide.txt", L"", L"guide_v1.0.txt"},
         // Taking it off leaves nothing before the extension.
-        {L"\U0001F600", End, L"\U0001F600.txt", L"", L".txt"},
+        {L"\U0001F600", AffixPosition::End, L"\U0001F600.txt", L"", L".txt"},
         // Taking it off leaves a name that still carries it.
-        {L"x_", Head, L"x_x_a.txt", L"", L""},
+        {L"x_", AffixPosition::Head, L"x_x_a.txt", L"", L""},
         // The affix typed composed, the name stored decomposed (as macOS does).
-        {L"\u00E9t\u00E9_", Head, L"e\u0301te\u0301_photo.jpg", L"", L"photo.jpg"},
+        {L"\u00E9t\u00E9_", AffixPosition::Head, L"e\u0301te\u0301_photo.jpg", L"", L"photo.jpg"},
     };
     for (const Row& row : rows) {
         TempFolder place;
@@ -198,27 +198,27 @@ TEST_F(RenameDrop, NamesNoWindowsPathCanHoldAreNeverAttempted)
     };
     const std::wstring japanese = std::wstring(76, L'\u3042') + L".txt";
     const Row rows[] = {
-        {L"a:b", Head, L"f.txt", false},  // a stream on Windows, a new file under Wine
-        {L"*", End, L"f.txt", false},
-        {L"?", Head, L"f.txt", false},
-        {L"\"", Head, L"f.txt", false},
-        {L"<", Head, L"f.txt", false},
-        {L">", Head, L"f.txt", false},
-        {L"|", Head, L"f.txt", false},
-        {L"\x01", Head, L"f.txt", false},
-        {L"\\Y", Head, L"f.txt", false},  // an empty folder name before the item
-        {L"x", Head, std::wstring(250, L'a') + L".txt", true},  // 255 units
-        {L"x", Head, std::wstring(251, L'a') + L".txt", false},  // 256
-        {std::wstring(40000, L'A'), Head, L"f.txt", false},
+        {L"a:b", AffixPosition::Head, L"f.txt", false},  // a stream on Windows, a new file under Wine
+        {L"*", AffixPosition::End, L"f.txt", false},
+        {L"?", AffixPosition::Head, L"f.txt", false},
+        {L"\"", AffixPosition::Head, L"f.txt", false},
+        {L"<", AffixPosition::Head, L"f.txt", false},
+        {L">", AffixPosition::Head, L"f.txt", false},
+        {L"|", AffixPosition::Head, L"f.txt", false},
+        {L"\x01", AffixPosition::Head, L"f.txt", false},
+        {L"\\Y", AffixPosition::Head, L"f.txt", false},  // an empty folder name before the item
+        {L"x", AffixPosition::Head, std::wstring(250, L'a') + L".txt", true},  // 255 units
+        {L"x", AffixPosition::Head, std::wstring(251, L'a') + L".txt", false},  // 256
+        {std::wstring(40000, L'A'), AffixPosition::Head, L"f.txt", false},
         // 86 units, but 262 bytes in UTF-8: more than a Linux name holds.
-        {std::wstring(10, L'\u5B57'), Head, japanese, false},
+        {std::wstring(10, L'\u5B57'), AffixPosition::Head, japanese, false},
     };
     for (const Row& row : rows) {
         TempFolder place;
         WriteFileBytes(place / row.name, "item");
         Use(row.affix, row.position);
         brindle->pendingFiles = {place / row.name};
-        brindle->RenameFiles(L"", FromDialog);
+        brindle->RenameFiles(L"", AffixPosition::FromDialog);
         EXPECT_EQ(brindle->allRenamed, row.renamed) << row.affix.substr(0, 8) << row.name.size();
         EXPECT_EQ(NamesIn(place.Path()).size(), 1u);
         EXPECT_EQ(PathExists(place / row.name), !row.renamed) << row.affix.substr(0, 8) << row.name.size();
@@ -259,10 +259,10 @@ TEST_F(RenameDrop, AnAffixOntoAnotherVolumeMovesNothing)
     std::wstring up;
     for (std::size_t at = here.find(L'\\'); (at = here.find(L'\\', at + 1)) != std::wstring::npos;)
         up += L"../";
-    Use(up + L"../dev/shm/brindle-" + std::to_wstring(GetCurrentProcessId()) + L"/", Head);
+    Use(up + L"../dev/shm/brindle-" + std::to_wstring(GetCurrentProcessId()) + L"/", AffixPosition::Head);
     WriteFileBytes(folder / L"big.bin", std::string(1 << 20, 'b'));
     brindle->pendingFiles = {here + L"\\big.bin"};
-    brindle->RenameFiles(L"", FromDialog);
+    brindle->RenameFiles(L"", AffixPosition::FromDialog);
     const bool moved = DeleteFileW((other + L"\\big.bin").c_str()) != FALSE;
     RemoveDirectoryW(other.c_str());
     EXPECT_FALSE(moved);
@@ -329,7 +329,7 @@ TEST_F(RenameDrop, PathsAreRenamedInTheirOwnFolder)
     SetCurrentDirectoryW(folder.Path().c_str());
     std::wstring slashes = folder / L"sub/slashes.txt";
     brindle->pendingFiles = {L"sub\\relative.txt", folder.Path().substr(0, 2) + L"sub\\drive.txt", slashes};
-    brindle->RenameFiles(L"", FromDialog);
+    brindle->RenameFiles(L"", AffixPosition::FromDialog);
     SetCurrentDirectoryW(current);
     EXPECT_EQ(NamesIn(folder / L"sub"),
               (NameList{L"20110227_drive.txt", L"20110227_relative.txt", L"20110227_slashes.txt"}));
@@ -352,13 +352,13 @@ TEST_F(RenameDrop, LongPathsAreNeverCutShort)
 
 TEST_F(RenameDrop, AnEmptyAffixRenamesNothingAndForgetsThePaths)
 {
-    Use(L"", Head);
+    Use(L"", AffixPosition::Head);
     Make(L"first.txt");
     Drop({L"first.txt"});
     EXPECT_EQ(Names(), NameList{L"first.txt"});
-    EXPECT_EQ(SendMessageW(brindle->affixBox->m_hWnd, CB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(brindle->affixBox->GetCount(), 0);
 
-    Use(L"x_", Head);
+    Use(L"x_", AffixPosition::Head);
     Make(L"second.txt");
     Drop({L"second.txt"});
     EXPECT_EQ(Names(), (NameList{L"first.txt", L"x_second.txt"}));
@@ -368,26 +368,26 @@ TEST_F(RenameDrop, HistoryMovesUsedTextsToTheTopAndKeepsTheEditText)
 {
     CComboBox& box = *brindle->affixBox;
     for (const wchar_t* affix : {L"a_", L"b_", L"c_", L"a_"}) {
-        Use(affix, Head);
-        brindle->RenameFiles(L"", FromDialog);  // nothing pending: only the history
+        Use(affix, AffixPosition::Head);
+        brindle->RenameFiles(L"", AffixPosition::FromDialog);  // nothing pending: only the history
     }
-    ASSERT_EQ(SendMessageW(box.m_hWnd, CB_GETCOUNT, 0, 0), 3);
+    ASSERT_EQ(box.GetCount(), 3);
     EXPECT_EQ(box.GetItemText(0), L"a_");
     EXPECT_EQ(box.GetItemText(2), L"b_");
     EXPECT_EQ(box.GetText(), L"a_");
 
     box.AddToHistory(L"d_", 2);
-    EXPECT_EQ(SendMessageW(box.m_hWnd, CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(box.GetCount(), 2);
     EXPECT_EQ(box.GetItemText(0), L"d_");
     box.AddToHistory(L"e_", 0);
-    EXPECT_EQ(SendMessageW(box.m_hWnd, CB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(box.GetCount(), 0);
     EXPECT_EQ(box.GetText(), L"a_");
 
     // A count box showing no number trims nothing.
-    SendMessageW(brindle->historyCountBox->m_hWnd, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    brindle->historyCountBox->SetCurSel(-1);
     for (int i = 0; i < 25; ++i)
-        brindle->RenameFiles(L"h" + std::to_wstring(i), Head);
-    EXPECT_EQ(SendMessageW(box.m_hWnd, CB_GETCOUNT, 0, 0), 25);
+        brindle->RenameFiles(L"h" + std::to_wstring(i), AffixPosition::Head);
+    EXPECT_EQ(box.GetCount(), 25);
 }
 
 // A tree of 1,000 files and folders, renamed twice in one drop each, comes back

@@ -164,6 +164,10 @@ bool CWindow::Attach(CWindow& parent, int itemId)
 
 void CWindow::SaveState(CMapData&) {}
 void CWindow::LoadState(CMapData&) {}
+void CWindow::LoadStateOrDefault(CMapData& map, int)
+{
+    LoadState(map);
+}
 
 void CWindow::SetHandle(HWND hWnd)
 {

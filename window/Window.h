@@ -46,6 +46,8 @@ public:
     // Control state in the settings; nothing to save for a plain window.
     virtual void SaveState(CMapData& map);
     virtual void LoadState(CMapData& map);
+    // As LoadState, with fallback standing in for a state the map lacks.
+    virtual void LoadStateOrDefault(CMapData& map, int fallback);
 
     virtual void SetHandle(HWND hWnd);
     virtual int ApplyLink(CWindow* target, int action, int value);

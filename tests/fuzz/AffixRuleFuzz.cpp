@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 2)
         return 0;
-    const AffixPosition position = data[0] & 1 ? End : Head;
+    const AffixPosition position = data[0] & 1 ? AffixPosition::End : AffixPosition::Head;
     const Normalizer normalize = data[0] & 2 ? Compose : nullptr;
     const TagTime time = {1900 + data[1] * 3, 1 + data[1] % 12, 1 + data[1] % 28, data[1] % 24, data[1] % 60,
                           data[1] % 60};
