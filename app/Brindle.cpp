@@ -34,7 +34,14 @@ const PersistedControl kPersistedControls[] = {
     {L"Prefix", [](CBrindle& d) -> CWindow& { return *d.headButton; }, BST_CHECKED},
     {L"Suffix", [](CBrindle& d) -> CWindow& { return *d.endButton; }, kOwnDefault},
 };
-const wchar_t kDropHint[] = L"ファイルをD&Dするとファイル名が変更されます";
+
+// A text of the string table in the user interface's language.
+std::wstring LoadText(UINT id)
+{
+    const wchar_t* text = nullptr;
+    const int length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+    return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
+}
 
 // A placement whose normal rectangle shows on no monitor any more (a screen
 // since unplugged) is moved into the nearest monitor's work area.
@@ -95,7 +102,7 @@ LRESULT CBrindle::OnInitDialog(WPARAM, LPARAM)
     if (pendingFiles.empty()) {
         // The hint covers the client area as it is before a restored
         // placement may minimise the window (and leave no client area).
-        CreateToolTip(kDropHint);
+        CreateToolTip(LoadText(IDS_DROP_HINT));
         if (placed)
             SetWindowPlacement(m_hWnd, &placement);  // a minimised one stays so through SW_SHOW
         ShowWindow(m_hWnd, SW_SHOW);
@@ -265,9 +272,11 @@ void CBrindle::OpenManual()
 {
     // Relative to the current folder, as a start from the program's own folder
     // finds it; from anywhere else, the manual beside the program.
-    std::wstring manual = L"Manual\\index.html";
+    // The page in the language of the dialog: the string table says which.
+    const std::wstring page = L"Manual\\" + LoadText(IDS_MANUAL_PAGE);
+    std::wstring manual = page;
     if (!PathFileExistsW(manual.c_str()))
-        manual = RemoveFileSpec(GetModulePath()) + L"\\Manual\\index.html";
+        manual = RemoveFileSpec(GetModulePath()) + L"\\" + page;
     OpenDocument(manual);
 }
 

@@ -5,6 +5,9 @@
 #define IDI_BRINDLE 102
 #define IDM_TAGS 103
 
+#define IDS_DROP_HINT 1
+#define IDS_MANUAL_PAGE 2
+
 #define IDC_EXIT 1001
 #define IDC_HELP_BUTTON 1002
 #define IDC_HEAD 1004

@@ -9,7 +9,7 @@ setup_file() {
     mkdir -p "$TREE/scripts" "$TREE/cmake" "$TREE/build/windows"
     cp "$repo/brindle" "$repo/CMakeLists.txt" "$TREE/"
     cp "$repo/scripts/setup-deps" "$TREE/scripts/"
-    cp "$repo/cmake/wine-run" "$TREE/cmake/"
+    cp "$repo/cmake/wine-run" "$repo/cmake/japanese-fonts.reg" "$TREE/cmake/"
     cp "$repo/build/windows/brindle.exe" "$TREE/build/windows/"
     export SHARED_PREFIX=$BATS_FILE_TMPDIR/wine
 }

@@ -68,6 +68,10 @@ LRESULT CWindow::WindowProc(HWND, UINT message, WPARAM wParam, LPARAM lParam)
     if (message == WM_DESTROY) {
         const LRESULT result = OnDestroy(wParam, lParam);
         Unlink();
+        if (m_hToolTip) {
+            DestroyWindow(m_hToolTip);  // it has no owner to go with
+            m_hToolTip = nullptr;
+        }
         return result;
     }
     return Dispatch(message, wParam, lParam);
@@ -219,9 +223,12 @@ std::wstring CWindow::GetText() const
 
 void CWindow::CreateToolTip(const std::wstring& text)
 {
+    // Unowned, and destroyed with the window by hand: Wine makes no window
+    // top-most while it owns a tooltip. A tooltip is top-most itself, so it
+    // still shows over the window either way.
     m_hToolTip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP | TTS_NOPREFIX,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                 m_hWnd, nullptr, GetModuleHandleW(nullptr), nullptr);
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     TOOLINFOW tool = {};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_SUBCLASS;

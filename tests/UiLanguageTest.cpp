@@ -1,0 +1,144 @@
+// The dialog in the desktop's language: Japanese for a Japanese one, English
+// for every other. ctest runs this once in each (BRINDLE_EXPECT_UI: ja or en).
+#include "app/Brindle.h"
+#include "resource.h"
+#include "TestSupport.h"
+#include "ToolTipProbe.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+bool JapaneseExpected()
+{
+    wchar_t expected[8] = {};
+    GetEnvironmentVariableW(L"BRINDLE_EXPECT_UI", expected, 8);
+    return std::wstring(expected) == L"ja";
+}
+
+std::wstring TextOf(HWND window)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
+// Keeps its settings in the test's folder and records the page help opens.
+class RecordingBrindle : public CBrindle {
+public:
+    explicit RecordingBrindle(const std::wstring& settings)
+        : CBrindle({}, L"", AffixPosition::FromDialog), settings_(settings)
+    {
+    }
+    std::wstring opened;
+
+protected:
+    std::wstring SettingsPath() const override { return settings_; }
+    void OpenDocument(const std::wstring& path) override { opened = path; }
+
+private:
+    std::wstring settings_;
+};
+
+TEST(UiLanguage, DialogMenuHintAndManualSpeakTheDesktopsLanguage)
+{
+    const bool japanese = JapaneseExpected();
+    ASSERT_EQ(PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE, japanese);
+    TempFolder folder;
+    RecordingBrindle brindle(folder / L"brindle.dat");
+    ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
+
+    EXPECT_EQ(TextOf(brindle.headButton->m_hWnd), japanese ? L"先頭" : L"Start");
+    EXPECT_EQ(TextOf(GetDlgItem(brindle.m_hWnd, IDC_EXIT)), japanese ? L"終了" : L"Exit");
+    EXPECT_EQ(ToolTipProbe(brindle.m_hToolTip).Text(),
+              japanese ? L"ファイルをD&Dするとファイル名が変更されます" : L"Drop files or folders here to rename them");
+    wchar_t item[64] = {};
+    GetMenuStringW(brindle.tagMenu->SubMenu(0)->m_hMenu, 0, item, 64, MF_BYPOSITION);
+    EXPECT_STREQ(item, japanese ? L"\\y\t現在の年(2桁)" : L"\\y\tYear, 2 digits");
+
+    SendMessageW(brindle.m_hWnd, WM_COMMAND, IDC_HELP_BUTTON, 0);
+    const std::wstring page = japanese ? L"\\Manual\\index.html" : L"\\Manual\\en.html";
+    ASSERT_GE(brindle.opened.size(), page.size());
+    EXPECT_EQ(brindle.opened.substr(brindle.opened.size() - page.size()), page);
+}
+
+INT_PTR CALLBACK Plain(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+// Each control of the template in a language: id, class, style, place, text.
+using Control = std::tuple<int, std::wstring, LONG, LONG, LONG, LONG, LONG, std::wstring>;
+std::vector<Control> ControlsOf(LANGID language)
+{
+    std::vector<Control> controls;
+    const HRSRC found = FindResourceExW(nullptr, RT_DIALOG, MAKEINTRESOURCEW(IDD_BRINDLE), language);
+    if (!found)
+        return controls;
+    const auto* layout = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(nullptr, found)));
+    const HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), layout, nullptr, Plain, 0);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT place;
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+        wchar_t className[32] = {};
+        GetClassNameW(child, className, 32);
+        controls.emplace_back(GetDlgCtrlID(child), className, GetWindowLongW(child, GWL_STYLE), place.left, place.top,
+                              place.right, place.bottom, TextOf(child));
+    }
+    DestroyWindow(dialog);
+    return controls;
+}
+
+TEST(UiLanguage, BothTemplatesHoldTheSameControlsInTheSamePlaces)
+{
+    std::vector<Control> japanese = ControlsOf(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
+    std::vector<Control> english = ControlsOf(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    ASSERT_EQ(japanese.size(), 12u);
+    ASSERT_EQ(english.size(), japanese.size());
+    for (std::size_t i = 0; i < japanese.size(); ++i) {
+        std::get<7>(japanese[i]) = std::get<7>(english[i]) = L"";
+        EXPECT_EQ(japanese[i], english[i]) << i;
+    }
+}
+
+// Every label shows whole in the desktop's language, in the control's own
+// font; a check box or radio button also holds its check mark.
+TEST(UiLanguage, EveryLabelFitsItsControl)
+{
+    TempFolder folder;
+    RecordingBrindle brindle(folder / L"brindle.dat");
+    ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
+    int checked = 0;
+    for (HWND child = GetWindow(brindle.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[32] = {};
+        GetClassNameW(child, className, 32);
+        const std::wstring kind = className;
+        if (kind != L"Button" && kind != L"Static")
+            continue;
+        const std::wstring text = TextOf(child);
+        const HDC dc = GetDC(child);
+        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(child, WM_GETFONT, 0, 0)));
+        RECT extent = {0, 0, 0, 0};
+        DrawTextW(dc, text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+        SelectObject(dc, old);
+        ReleaseDC(child, dc);
+        RECT client;
+        GetClientRect(child, &client);
+        const LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
+        LONG room = client.right;
+        if (kind == L"Button" && (type == BS_AUTOCHECKBOX || type == BS_AUTORADIOBUTTON))
+            room -= GetSystemMetrics(SM_CXMENUCHECK);
+        else if (kind == L"Button")
+            room -= 2 * GetSystemMetrics(SM_CXEDGE);  // the push button's or group box's frame
+        EXPECT_LE(extent.right, room) << "control " << GetDlgCtrlID(child) << ", " << text.size() << " characters, " << extent.right << " of " << room;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 10);
+}
+
+}  // namespace
