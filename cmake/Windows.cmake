@@ -12,6 +12,10 @@ file(CREATE_LINK /usr/include/boost ${BRINDLE_BOOST_STAGE}/boost SYMBOLIC)
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                         _WIN32_WINNT=0x0A00 WINVER=0x0A00 BOOST_ALL_NO_LIB)
 add_compile_options(-ffunction-sections -fdata-sections)
+# Two builds of one commit give the same bytes: no build folder in the code
+# (Boost's exceptions name their files), no time stamp in the PE header.
+add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+add_link_options(-Wl,--no-insert-timestamp)
 set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
 set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG")
 add_link_options(-static -Wl,--gc-sections $<$<CONFIG:Release>:-s>)

@@ -197,7 +197,8 @@ TEST(ToolTip, CoversTheClientAreaAndKeepsTheAmpersand)
     dialog.CreateToolTip(L"D&D here");
     ASSERT_NE(dialog.m_hToolTip, nullptr);
     EXPECT_TRUE(GetWindowLongW(dialog.m_hToolTip, GWL_STYLE) & TTS_NOPREFIX);
-    EXPECT_EQ(GetWindow(dialog.m_hToolTip, GW_OWNER), dialog.m_hWnd);
+    // No owner (Wine makes no owner of a tooltip top-most), yet it goes with the window.
+    EXPECT_EQ(GetWindow(dialog.m_hToolTip, GW_OWNER), nullptr);
 
     const ToolTipProbe probe(dialog.m_hToolTip);
     ASSERT_TRUE(probe.found);
@@ -207,6 +208,10 @@ TEST(ToolTip, CoversTheClientAreaAndKeepsTheAmpersand)
     EXPECT_TRUE(EqualRect(&probe.tool.rect, &client));
     EXPECT_EQ(probe.tool.hwnd, dialog.m_hWnd);
     EXPECT_FALSE(probe.tool.uFlags & TTF_IDISHWND);
+
+    const HWND hint = dialog.m_hToolTip;
+    dialog.Destroy();
+    EXPECT_FALSE(IsWindow(hint));
 }
 
 }  // namespace

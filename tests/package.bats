@@ -1,0 +1,46 @@
+#!/usr/bin/env bats
+# The download: the same bytes from two clean builds, and a program that runs
+# from wherever it is unpacked, keeping its settings beside itself.
+
+setup() {
+    REPO=$(cd "$BATS_TEST_DIRNAME/.." && pwd)
+}
+
+@test "two clean builds of one commit give the same program and the same zip" {
+    local n
+    for n in 1 2; do
+        mkdir "$BATS_TEST_TMPDIR/source$n"
+        (cd "$REPO" && git ls-files -z -co --exclude-standard | xargs -0 cp --parents -t "$BATS_TEST_TMPDIR/source$n")
+        run "$BATS_TEST_TMPDIR/source$n/scripts/package" "$BATS_TEST_TMPDIR/dist$n"
+        [ "$status" -eq 0 ]
+        [[ ${lines[-1]} =~ ^[0-9a-f]{64}$ ]]
+    done
+    cmp "$BATS_TEST_TMPDIR/source1/build/windows/brindle.exe" "$BATS_TEST_TMPDIR/source2/build/windows/brindle.exe"
+    cmp "$BATS_TEST_TMPDIR"/dist1/brindle-*-win64.zip "$BATS_TEST_TMPDIR"/dist2/brindle-*-win64.zip
+}
+
+@test "unpacked into a fresh prefix it runs from there and keeps its settings beside itself" {
+    [ -n "${DISPLAY:-}" ] || skip "needs an X display"
+    run "$REPO/scripts/package" "$BATS_TEST_TMPDIR/dist"
+    [ "$status" -eq 0 ]
+    local version
+    version=$(sed -n 's/^project(Brindle VERSION \([0-9.]*\).*/\1/p' "$REPO/CMakeLists.txt")
+    [ "${lines[0]}" = "$BATS_TEST_TMPDIR/dist/brindle-$version-win64.zip" ]
+    cd "$BATS_TEST_TMPDIR"
+    unzip -q "dist/brindle-$version-win64.zip"
+    [ -f brindle/brindle.exe ]
+    [ -f brindle/Manual/index.html ]
+    [ -f brindle/Manual/en.html ]
+    [ -f brindle/README.txt ]
+    grep -q "Brindle $version" brindle/Manual/en.html
+
+    export WINEPREFIX=$BATS_TEST_TMPDIR/prefix
+    "$REPO/cmake/wine-run" brindle/brindle.exe >/dev/null 2>&1 3>&- &
+    local program=$!
+    run timeout 90 xdotool search --sync --onlyvisible --name '^Brindle$'
+    [ "$status" -eq 0 ]
+    xdotool key --window "${lines[0]}" Escape
+    timeout 60 tail --pid="$program" -f /dev/null
+    [ "$(find "$BATS_TEST_TMPDIR" -iname 'brindle*.dat')" = "$BATS_TEST_TMPDIR/brindle/brindle.dat" ]
+    wineserver -k || true
+}
