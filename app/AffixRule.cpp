@@ -34,17 +34,36 @@ void AppendLiteral(std::wstring& pattern, wchar_t c)
 
 }  // namespace
 
-std::wstring ExpandAffix(const std::wstring& raw, const TagTime& time)
+namespace {
+
+const wchar_t kItemTimeTag[] = L"\\f";
+
+std::wstring ExpandWith(const std::wstring& raw, const TagTime& time)
 {
     // Each tag in turn, always from the start, so that text a replacement
     // forms with its neighbours is seen by the later tags just as it stands.
     std::wstring text = raw;
     for (const DateTag& row : kDateTags) {
-        const std::wstring value = TagValue(row, time);
+        const std::wstring value = row.field ? TagValue(row, time) : std::wstring();
         for (std::size_t at; (at = text.find(row.tag)) != std::wstring::npos;)
             text.replace(at, 2, value);
     }
     return text;
+}
+
+}  // namespace
+
+std::wstring ExpandAffix(const std::wstring& raw, const TagTime& clock, const TagTime& item)
+{
+    const std::size_t at = raw.find(kItemTimeTag);
+    if (at == std::wstring::npos)
+        return ExpandWith(raw, clock);
+    return ExpandWith(raw.substr(0, at), clock) + ExpandWith(raw.substr(at + 2), item);
+}
+
+std::wstring ExpandAffix(const std::wstring& raw, const TagTime& time)
+{
+    return ExpandAffix(raw, time, time);
 }
 
 std::wstring AffixPattern(const std::wstring& raw)
@@ -86,7 +105,10 @@ bool IsAscii(const std::wstring& text)
 }  // namespace
 
 CAffixRule::CAffixRule(const std::wstring& raw, const TagTime& time, AffixPosition position, Normalizer normalize)
-    : expanded_(ExpandAffix(raw, time)),
+    : raw_(raw),
+      clock_(time),
+      usesItemTime_(raw.find(kItemTimeTag) != std::wstring::npos),
+      expanded_(ExpandAffix(raw, time)),
       pattern_(AffixPattern(raw)),
       head_(position == AffixPosition::Head),
       normalize_(normalize),
@@ -97,6 +119,15 @@ CAffixRule::CAffixRule(const std::wstring& raw, const TagTime& time, AffixPositi
         normalizedPattern_.assign(AffixPattern(normalize_(raw)));
         normalizedLength_ = normalize_(expanded_).size();
     }
+}
+
+CAffixRule CAffixRule::ForItem(const TagTime& item) const
+{
+    CAffixRule rule(*this);
+    rule.expanded_ = ExpandAffix(raw_, clock_, item);
+    if (normalize_)
+        rule.normalizedLength_ = normalize_(rule.expanded_).size();
+    return rule;
 }
 
 std::size_t CAffixRule::CarriedLength(const std::wstring& base) const

@@ -11,8 +11,10 @@ struct TagTime {
     int year, month, day, hour, minute, second;
 };
 
-// One date or time tag: what is typed, the digits it matches, how its value
-// is written, and which part of the time it shows (modulo 100 for \y).
+// One tag: what is typed, the digits it matches, how its value is written,
+// and which part of the time it shows (modulo 100 for \y). The one tag
+// without a part, \f, writes nothing: the tags after it show the time the
+// item was last written instead of the clock's.
 struct DateTag {
     const wchar_t* tag;
     const wchar_t* digits;
@@ -31,10 +33,13 @@ inline constexpr DateTag kDateTags[] = {
     {L"\\h", L"[0-9]{2,2}", L"%02d", &TagTime::hour, 0},
     {L"\\i", L"[0-9]{2,2}", L"%02d", &TagTime::minute, 0},
     {L"\\s", L"[0-9]{2,2}", L"%02d", &TagTime::second, 0},
+    {L"\\f", L"", L"", nullptr, 0},
 };
 inline constexpr std::size_t kDateTagCount = sizeof kDateTags / sizeof kDateTags[0];
 
-// The affix with each tag (\y \e \m \d \h \i \s) replaced by its value.
+// The affix with each tag (\y \e \m \d \h \i \s) replaced by its value:
+// from the clock's time, or after \f from the item's.
+std::wstring ExpandAffix(const std::wstring& raw, const TagTime& clock, const TagTime& item);
 std::wstring ExpandAffix(const std::wstring& raw, const TagTime& time);
 // A regular expression matching the affix as added on any day: each tag
 // becomes digits of its width, everything else is matched literally.
@@ -57,6 +62,11 @@ public:
     CAffixRule(const std::wstring& raw, const TagTime& time, AffixPosition position,
                Normalizer normalize = nullptr);
 
+    // True when the affix holds \f: each item then needs ForItem.
+    bool UsesItemTime() const { return usesItemTime_; }
+    // The rule for one item that was last written at item (local time).
+    CAffixRule ForItem(const TagTime& item) const;
+
     // The new base name for a base name.
     std::wstring Apply(const std::wstring& base) const;
     bool IsCarriedBy(const std::wstring& base) const;
@@ -73,6 +83,9 @@ private:
     std::size_t CarriedInAnotherForm(const std::wstring& base) const;
     std::wstring Without(const std::wstring& base, std::size_t carried) const;
 
+    std::wstring raw_;
+    TagTime clock_;
+    bool usesItemTime_;
     std::wstring expanded_;
     boost::wregex pattern_;
     bool head_;

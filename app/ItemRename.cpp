@@ -97,6 +97,19 @@ bool FoundAs(const std::wstring& target)
     return GetFileName(target) == found.cFileName;
 }
 
+// When the item was last written, in local time.
+bool LastWritten(const std::wstring& path, TagTime& time)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    SYSTEMTIME universal, local;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        !FileTimeToSystemTime(&data.ftLastWriteTime, &universal) ||
+        !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
+        return false;
+    time = TagTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+    return true;
+}
+
 // The longest path that file calls take, \\?\ included.
 const std::size_t kMaxPathUnits = 32767;
 
@@ -135,7 +148,10 @@ bool RenameItem(const std::wstring& given, const CAffixRule& rule)
     if (name.empty() || name.size() >= path.size() || name.find_first_of(L"\\:") != std::wstring::npos)
         return false;  // a drive or share root has no name to change
     const std::wstring folder = path.substr(0, path.size() - name.size());
-    const std::wstring newName = rule.NewName(name);
+    TagTime written = {};
+    if (rule.UsesItemTime() && !LastWritten(LiteralPath(path), written))
+        return false;
+    const std::wstring newName = rule.UsesItemTime() ? rule.ForItem(written).NewName(name) : rule.NewName(name);
     if (newName.empty() || !IsCreatableName(newName, UnderWine() ? kMaxNameUnits : 0))
         return false;
     // The new path is made full as well, so that separators and dots the affix

@@ -21,6 +21,9 @@ TEST(AffixRule, TagsExpandAndMatchAnyDigitsOfTheirWidth)
     EXPECT_EQ(ExpandAffix(L"\\\\y", kTime), L"\\11");
     EXPECT_EQ(ExpandAffix(L"\\e", TagTime{987, 1, 1, 0, 0, 0}), L"0987");
     EXPECT_EQ(ExpandAffix(L"\\y", TagTime{2005, 1, 1, 0, 0, 0}), L"05");
+    // After \f, the item's time; \f itself writes nothing, and matches nothing.
+    EXPECT_EQ(ExpandAffix(L"\\e_\\f\\e\\m\\f_", kTime, TagTime{2019, 5, 3, 12, 34, 56}), L"2011_201905_");
+    EXPECT_EQ(CAffixRule(L"\\f\\e_", kTime, AffixPosition::Head).Apply(L"1999_x"), L"x");
 
     // Head: the worked example.
     EXPECT_EQ(Apply(L"\\e\\m\\d_", AffixPosition::Head, L"report"), L"20110227_report");

@@ -111,7 +111,7 @@ TEST_F(Commands, TheTagMenuOpensOnTheButton)
     GetWindowRect(brindle->tagButton->m_hWnd, &button);
     EXPECT_EQ(g_menuRect.left, button.left);
     EXPECT_EQ(g_menuRect.top, button.top);
-    ASSERT_EQ(g_menuItems.size(), 7u);
+    ASSERT_EQ(g_menuItems.size(), kDateTagCount);
     EXPECT_EQ(g_menuItems[0], L"\\y\t現在の年(2桁)");
     EXPECT_EQ(g_menuItems[1], L"\\e\t現在の年(4桁)");
     EXPECT_EQ(g_menuItems[6], L"\\s\t現在の秒(2桁)");

@@ -38,7 +38,7 @@ TEST(MainDialogSetup, AnInteractiveRunIsShownWithItsControlsReady)
     EXPECT_EQ(brindle.tagButton->m_hWnd, GetDlgItem(dialog, IDC_TAG_BUTTON));
     ASSERT_NE(brindle.tagMenu, nullptr);
     EXPECT_NE(brindle.tagMenu->m_hMenu, nullptr);
-    EXPECT_EQ(GetMenuItemCount(brindle.tagMenu->SubMenu(0)->m_hMenu), 7);
+    EXPECT_EQ(GetMenuItemCount(brindle.tagMenu->SubMenu(0)->m_hMenu), static_cast<int>(kDateTagCount));
 }
 
 TEST(MainDialogSetup, TheDropHintCoversTheClientAreaWithItsAmpersandShown)

@@ -187,6 +187,50 @@ TEST_F(RenameDrop, TheItemNamedIsTheItemRenamedAndASecondDropGivesItBack)
     }
 }
 
+// After \f the tags show when the item itself was last written (3 May 2019,
+// 12:34:56 here); before it, and without it, the clock (27 Feb 2011).
+TEST_F(RenameDrop, TagsAfterFShowTheItemsOwnTime)
+{
+    struct Row {
+        const wchar_t* affix;
+        AffixPosition position;
+        const wchar_t* name;
+        const wchar_t* renamed;
+        bool folder;
+    };
+    const Row rows[] = {
+        {L"\\f\\e\\m\\d_", AffixPosition::Head, L"photo.jpg", L"20190503_photo.jpg", false},
+        {L"_\\f\\h\\i\\s", AffixPosition::End, L"photo.jpg", L"photo_123456.jpg", false},
+        {L"\\e_\\f\\m\\d_", AffixPosition::Head, L"scan.pdf", L"2011_0503_scan.pdf", false},
+        {L"\\f\\y\\m\\d ", AffixPosition::Head, L"Trip", L"190503 Trip", true},
+    };
+    SYSTEMTIME local = {2019, 5, 0, 3, 12, 34, 56, 0}, universal;
+    FILETIME written;
+    ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal));
+    ASSERT_TRUE(SystemTimeToFileTime(&universal, &written));
+    for (const Row& row : rows) {
+        TempFolder place;
+        const std::wstring path = place / row.name;
+        if (row.folder)
+            CreateDirectoryW(path.c_str(), nullptr);
+        else
+            WriteFileBytes(path, "item");
+        const HANDLE item = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        ASSERT_NE(item, INVALID_HANDLE_VALUE);
+        SetFileTime(item, nullptr, nullptr, &written);
+        CloseHandle(item);
+
+        Use(row.affix, row.position);
+        brindle->pendingFiles = {path};
+        brindle->RenameFiles(L"", AffixPosition::FromDialog);
+        EXPECT_EQ(NamesIn(place.Path()), std::vector<std::wstring>{row.renamed}) << row.affix;
+        brindle->pendingFiles = {place / row.renamed};  // and off again, whatever the date
+        brindle->RenameFiles(L"", AffixPosition::FromDialog);
+        EXPECT_EQ(NamesIn(place.Path()), std::vector<std::wstring>{row.name}) << row.affix;
+    }
+}
+
 // Brindle makes exactly the name it computed, or leaves the item as it was.
 TEST_F(RenameDrop, NamesNoWindowsPathCanHoldAreNeverAttempted)
 {
