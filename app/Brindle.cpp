@@ -100,6 +100,9 @@ LRESULT CBrindle::OnInitDialog(WPARAM, LPARAM)
     const bool placed = RestoreSettings(placement);
 
     if (pendingFiles.empty()) {
+        const HMENU system = GetSystemMenu(m_hWnd, FALSE);
+        AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(system, MF_STRING | MF_GRAYED, IDM_UNDO, LoadText(IDS_UNDO).c_str());
         // The hint covers the client area as it is before a restored
         // placement may minimise the window (and leave no client area).
         CreateToolTip(LoadText(IDS_DROP_HINT));
@@ -199,6 +202,7 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
     std::vector<std::wstring> files;
     files.swap(pendingFiles);  // a run that stops early forgets its paths too
     allRenamed = files.empty();
+    lastRun.clear();
     const std::wstring raw = affix.empty() ? affixBox->GetText() : affix;
     if (raw.empty())
         return;
@@ -208,8 +212,13 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
 
     const CAffixRule rule(raw, Now(), position, ComposeCanonically);
     bool all = true;
-    for (const std::wstring& file : files)
-        all = RenameItem(file, rule) && all;
+    for (const std::wstring& file : files) {
+        RenamedItem done;
+        if (RenameItem(file, rule, &done))
+            lastRun.push_back(done);
+        else
+            all = false;
+    }
     allRenamed = all;
 }
 
@@ -303,5 +312,41 @@ LRESULT CBrindle::OnDropFiles(WPARAM wParam, LPARAM)
     for (std::wstring path = drop.Next(); !path.empty(); path = drop.Next())
         pendingFiles.push_back(path);
     RenameFiles(std::wstring(), AffixPosition::FromDialog);
+    // A drop that renamed nothing leaves the undo of the one before.
+    if (!lastRun.empty()) {
+        lastDrop.swap(lastRun);
+        EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), IDM_UNDO, MF_BYCOMMAND | MF_ENABLED);
+    }
     return 0;
+}
+
+void CBrindle::UndoLastDrop()
+{
+    std::vector<RenamedItem> renamed;
+    renamed.swap(lastDrop);
+    EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), IDM_UNDO, MF_BYCOMMAND | MF_GRAYED);
+    // Last first: an item renamed into a folder renamed after it comes back too.
+    for (auto item = renamed.rbegin(); item != renamed.rend(); ++item)
+        RenameBack(*item);
+}
+
+LRESULT CBrindle::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == IDM_UNDO) {
+        UndoLastDrop();
+        return TRUE;
+    }
+    return CDialog::WindowProc(hWnd, message, wParam, lParam);
+}
+
+bool CBrindle::PreTranslateMessage(const MSG& message)
+{
+    if (message.message != WM_KEYDOWN || message.wParam != 'Z' || GetKeyState(VK_CONTROL) >= 0 ||
+        lastDrop.empty() || !m_hWnd || (message.hwnd != m_hWnd && !IsChild(m_hWnd, message.hwnd)))
+        return false;
+    // In the affix text, Ctrl+Z undoes typing.
+    if (affixBox && (message.hwnd == affixBox->m_hWnd || IsChild(affixBox->m_hWnd, message.hwnd)))
+        return false;
+    UndoLastDrop();
+    return true;
 }

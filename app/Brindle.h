@@ -2,6 +2,7 @@
 
 #include "AffixPosition.h"
 #include "AffixRule.h"
+#include "ItemRename.h"
 #include "resource.h"
 #include "window/Controls.h"
 #include "window/Dialog.h"
@@ -26,6 +27,12 @@ public:
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam) override;
     LRESULT OnDestroy(WPARAM wParam, LPARAM lParam) override;
     LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam) override;
+    // The undo item of the system menu.
+    LRESULT WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Ctrl+Z anywhere but in the affix text undoes the last drop.
+    bool PreTranslateMessage(const MSG& message) override;
+    // Renames the items of the last drop back, where that is safe; once.
+    void UndoLastDrop();
 
     // Renames pendingFiles: an empty affix means the affix box's text, and
     // FromDialog the head/end buttons. Ends with pendingFiles empty, and
@@ -47,6 +54,9 @@ public:
     // Whether the last rename run renamed every item; false before any run
     // and after a run cut short.
     bool allRenamed;
+    // What the last rename run renamed, and what the last drop that renamed
+    // anything did: the undo history, in memory only.
+    std::vector<RenamedItem> lastRun, lastDrop;
 
 protected:
     // The local time the tags of one run are filled from.

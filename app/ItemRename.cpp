@@ -136,7 +136,7 @@ std::wstring ComposeCanonically(const std::wstring& text)
     return text;
 }
 
-bool RenameItem(const std::wstring& given, const CAffixRule& rule)
+bool RenameItem(const std::wstring& given, const CAffixRule& rule, RenamedItem* done)
 {
     // Split the full path, so that a relative, drive-relative or slash-separated
     // one is renamed in its own folder and not in the current one.
@@ -163,6 +163,19 @@ bool RenameItem(const std::wstring& given, const CAffixRule& rule)
     // A file system that quietly made another name of it: back it goes.
     if (!FoundAs(to)) {
         MoveFileExW(to.c_str(), from.c_str(), 0);
+        return false;
+    }
+    if (done)
+        *done = RenamedItem{to, from};
+    return true;
+}
+
+bool RenameBack(const RenamedItem& renamed)
+{
+    if (!FoundAs(renamed.now) || !MoveToFreeName(renamed.now, renamed.before))
+        return false;
+    if (!FoundAs(renamed.before)) {
+        MoveFileExW(renamed.before.c_str(), renamed.now.c_str(), 0);
         return false;
     }
     return true;

@@ -7,6 +7,10 @@
 
 #define IDS_DROP_HINT 1
 #define IDS_MANUAL_PAGE 2
+#define IDS_UNDO 3
+
+// The dialog's own item in its system menu (system commands are multiples of 16).
+#define IDM_UNDO 0x0010
 
 #define IDC_EXIT 1001
 #define IDC_HELP_BUTTON 1002

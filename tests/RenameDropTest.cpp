@@ -4,6 +4,7 @@
 #include "app/ItemRename.h"
 #include "DropBuilder.h"
 #include "TestSupport.h"
+#include "resource.h"
 
 #include <gtest/gtest.h>
 
@@ -312,6 +313,45 @@ TEST_F(RenameDrop, AnAffixOntoAnotherVolumeMovesNothing)
     EXPECT_FALSE(moved);
     EXPECT_EQ(ReadFileBytes(folder / L"big.bin").size(), 1u << 20);
     EXPECT_FALSE(brindle->allRenamed);
+}
+
+// Undo gives each item of the last drop its old name back, where that is
+// safe; the rest stays as it is.
+TEST_F(RenameDrop, UndoTakesBackTheLastDropWhereItSafelyCan)
+{
+    const HMENU system = GetSystemMenu(brindle->m_hWnd, FALSE);
+    const auto undoable = [&] { return !(GetMenuState(system, IDM_UNDO, MF_BYCOMMAND) & MF_GRAYED); };
+    const auto undo = [&] { SendMessageW(brindle->m_hWnd, WM_SYSCOMMAND, IDM_UNDO, 0); };
+    Use(L"x_", AffixPosition::Head);
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt", L"d.txt", L"e.txt"})
+        Make(name);
+    Drop({L"a.txt", L"b.txt", L"c.txt", L"d.txt"});
+    EXPECT_TRUE(undoable());
+    MoveFileW((folder / L"x_b.txt").c_str(), (folder / L"renamed again.txt").c_str());
+    WriteFileBytes(folder / L"c.txt", "a new c");
+    DeleteFileW((folder / L"x_d.txt").c_str());
+    Drop({L"no such file.txt"});  // renames nothing: the undo stays as it was
+    undo();
+    EXPECT_EQ(Names(), (NameList{L"a.txt", L"c.txt", L"e.txt", L"renamed again.txt", L"x_c.txt"}));
+    EXPECT_EQ(ReadFileBytes(folder / L"c.txt"), "a new c");
+    EXPECT_FALSE(undoable());
+    undo();  // once only
+    EXPECT_EQ(Names().size(), 5u);
+
+    // Ctrl+Z: anywhere in the dialog but in the affix text.
+    Drop({L"e.txt"});
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    MSG inAffix = {brindle->affixBox->m_hWnd, WM_KEYDOWN, 'Z', 0, 0, {0, 0}};
+    MSG onButton = {brindle->headButton->m_hWnd, WM_KEYDOWN, 'Z', 0, 0, {0, 0}};
+    EXPECT_FALSE(brindle->PreTranslateMessage(inAffix));
+    EXPECT_TRUE(PathExists(folder / L"x_e.txt"));
+    EXPECT_TRUE(brindle->PreTranslateMessage(onButton));
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_TRUE(PathExists(folder / L"e.txt"));
 }
 
 TEST_F(RenameDrop, ATakenNameOrAnOpenFileKeepsItsName)

@@ -24,6 +24,11 @@ LRESULT CDialog::DefaultProc(UINT, WPARAM, LPARAM)
     return 0;
 }
 
+bool CDialog::PreTranslateMessage(const MSG&)
+{
+    return false;
+}
+
 void RunMessageLoop()
 {
     MSG message;
@@ -35,7 +40,7 @@ void RunMessageLoop()
 
         bool taken = false;
         for (CDialog* dialog : CDialog::s_dialogs) {
-            if (IsDialogMessageW(dialog->m_hWnd, &message)) {
+            if (dialog->PreTranslateMessage(message) || IsDialogMessageW(dialog->m_hWnd, &message)) {
                 taken = true;
                 break;
             }

@@ -18,6 +18,9 @@ public:
 
     // Unhandled: the dialog manager does its own default processing.
     LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Sees each message of the loop before the dialog manager does; true
+    // when it took the message (a keyboard shortcut of the dialog's own).
+    virtual bool PreTranslateMessage(const MSG& message);
 
     static std::set<CDialog*> s_dialogs;  // not owned; the live dialog objects
 };
