@@ -56,6 +56,11 @@ names() { find . -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort; }
     run brindle -a 'x_' -p -- "${given[@]/#/x_}" x_folder.d
     [ "$status" -eq 0 ]
     [ "$(names)" = "$(printf '%s\n' "${given[@]}" folder.d | LC_ALL=C sort)" ]
+    # "." is the folder itself, whatever the program's own current folder.
+    cd folder.d
+    run brindle -a 'x_' -p .
+    [ "$status" -eq 0 ]
+    [ -e ../x_folder.d/inner ]
 }
 
 @test "bad arguments rename nothing: each is named, status 2" {
