@@ -132,8 +132,10 @@ bool CBrindle::RestoreSettings(WINDOWPLACEMENT& placement)
         LoadMapFile(SettingsPath(), settings);
         return ApplySettings(settings, placement);
     } catch (...) {
-        // Out of memory, say: the dialog still comes up, as on a first start.
+        // Out of memory, say: the dialog still comes up, as on a first start,
+        // without the history a half-done restore may have added.
     }
+    affixBox->ResetContent();
     CMapData defaults(0);
     return ApplySettings(defaults, placement);
 }
