@@ -29,6 +29,21 @@ bool CDialog::PreTranslateMessage(const MSG&)
     return false;
 }
 
+namespace {
+
+// A dialog's own shortcut runs inside the loop as a handler runs inside the
+// window procedure: what it throws ends there, and the loop goes on.
+bool PreTranslate(CDialog& dialog, const MSG& message)
+{
+    try {
+        return dialog.PreTranslateMessage(message);
+    } catch (...) {
+        return true;
+    }
+}
+
+}  // namespace
+
 void RunMessageLoop()
 {
     MSG message;
@@ -40,7 +55,7 @@ void RunMessageLoop()
 
         bool taken = false;
         for (CDialog* dialog : CDialog::s_dialogs) {
-            if (dialog->PreTranslateMessage(message) || IsDialogMessageW(dialog->m_hWnd, &message)) {
+            if (PreTranslate(*dialog, message) || IsDialogMessageW(dialog->m_hWnd, &message)) {
                 taken = true;
                 break;
             }
