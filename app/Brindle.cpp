@@ -213,14 +213,11 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
     affixBox->AddToHistory(raw, HistoryLimit());
 
     const CAffixRule rule(raw, Now(), position, ComposeCanonically);
+    CRenameRun run(rule);
     bool all = true;
-    for (const std::wstring& file : files) {
-        RenamedItem done;
-        if (RenameItem(file, rule, &done))
-            lastRun.push_back(done);
-        else
-            all = false;
-    }
+    for (const std::wstring& file : files)
+        all = run.Rename(file) && all;
+    lastRun = run.Renamed();
     allRenamed = all;
 }
 

@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
 namespace {
 
 const DWORD kProtectingAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -39,13 +43,173 @@ bool UnderWine()
     return wine;
 }
 
-// A rename within the volume: never replaces anything the caller did not
-// claim and never copies (a copy cut short would leave half a file behind).
-// An item whose attributes stop the move is let go of them for the move
-// only, and gets them back wherever it ends up.
-bool Move(const std::wstring& from, const std::wstring& to, DWORD flags)
+// The longest path that file calls take, \\?\ included.
+const std::size_t kMaxPathUnits = 32767;
+
+// An open file or folder, closed when it goes.
+class CItemHandle {
+public:
+    explicit CItemHandle(HANDLE handle) : handle_(handle) {}
+    ~CItemHandle()
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
+    }
+    CItemHandle(const CItemHandle&) = delete;
+    CItemHandle& operator=(const CItemHandle&) = delete;
+    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The item itself, ready to be renamed. On Windows a link is opened as
+// itself; Wine always opens what it points to.
+HANDLE OpenItem(const CItemPath& path)
 {
-    if (MoveFileExW(from.c_str(), to.c_str(), flags))
+    return CreateFileW(path.Literal().c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+// The path Wine resolved an open item to (\??\Z:\...), at any length, without
+// a final backslash; empty when unknown. (Wine's GetFinalPathNameByHandleW
+// gives up on paths past MAX_PATH.)
+std::wstring ResolvedPath(HANDLE item)
+{
+    using QueryObject = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    static const auto query = reinterpret_cast<QueryObject>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll"), "NtQueryObject")));
+    const int kObjectNameInformation = 1;
+    struct Name {
+        USHORT length, capacity;
+        wchar_t* text;
+    };
+    std::vector<char> buffer(sizeof(Name) + 2 * (kMaxPathUnits + 16));
+    ULONG written = 0;
+    if (!query || query(item, kObjectNameInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &written) != 0)
+        return std::wstring();
+    const Name* name = reinterpret_cast<const Name*>(buffer.data());
+    std::wstring path(name->text, name->length / sizeof(wchar_t));
+    while (!path.empty() && path.back() == L'\\')
+        path.pop_back();
+    return path;
+}
+
+// The name an item has in its folder, as the file system holds it: the case
+// it was created with, the long name for a short one. False when it has none
+// (gone, or a name that would read as a wildcard).
+bool StoredName(const CItemPath& path, std::wstring& name)
+{
+    if (path.Name().find_first_of(L"*?") != std::wstring::npos)
+        return false;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(path.Literal().c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    name = found.cFileName;
+    return !name.empty();
+}
+
+// Wine shows names in resolved paths without some of their trailing dots and
+// spaces: compared without any, component by component.
+std::wstring WithoutTrailingDotsAndSpaces(const std::wstring& path)
+{
+    std::wstring result;
+    for (std::size_t from = 0; from <= path.size();) {
+        std::size_t end = path.find(L'\\', from);
+        if (end == std::wstring::npos)
+            end = path.size();
+        std::size_t last = end;
+        while (last > from && (path[last - 1] == L'.' || path[last - 1] == L' '))
+            --last;
+        result.append(path, from, last - from);
+        if (end < path.size())
+            result += L'\\';
+        from = end + 1;
+    }
+    return result;
+}
+
+FolderFacts FactsOf(const CItemPath& path)
+{
+    FolderFacts facts;
+    const CItemHandle folder(CreateFileW(path.LiteralFolder().c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!folder.IsOpen() || !GetFileInformationByHandle(folder.Get(), &info))
+        return facts;
+    facts.volume = info.dwVolumeSerialNumber;  // an item that can be renamed lies on its folder's volume
+    if (UnderWine())
+        facts.resolved = ResolvedPath(folder.Get());
+    return facts;
+}
+
+// What the program knows of an item it opened to rename.
+struct OpenedItem {
+    ItemIdentity identity;
+    FILETIME written;
+    std::wstring name;  // as the file system holds it
+};
+
+// The item behind the handle, named by path in the folder described by
+// folder; false when it cannot be known, or under Wine is not the item named.
+// Under Wine every call on a symbolic link reaches what it points to, and a
+// rename moves that: the item is itself when Wine resolves it to its own
+// folder (resolved the same way) and its own name. A link to a namesake that
+// differs only in trailing dots or spaces goes unseen.
+bool Inspect(HANDLE handle, const CItemPath& path, const FolderFacts& folder, OpenedItem& item)
+{
+    using QueryFile = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, int);
+    static const auto query = reinterpret_cast<QueryFile>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll"), "NtQueryInformationFile")));
+    const int kFileInternalInformation = 6;
+    char status[16];
+    ULARGE_INTEGER index;
+    FILE_BASIC_INFO basic;
+    if (!query || query(handle, status, &index, sizeof index, kFileInternalInformation) != 0 ||
+        !GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
+        return false;
+    item.identity = ItemIdentity{folder.volume, index.HighPart, index.LowPart};
+    item.written = FILETIME{basic.LastWriteTime.LowPart, static_cast<DWORD>(basic.LastWriteTime.HighPart)};
+    if (!UnderWine())
+        return StoredName(path, item.name);
+    const std::wstring resolved = ResolvedPath(handle);
+    const std::size_t slash = resolved.find_last_of(L'\\');
+    // Wine resolves to the stored name, less trailing dots and spaces: only a
+    // name that has them, or is spelled otherwise, needs to be looked up.
+    if (slash != std::wstring::npos && resolved.compare(slash + 1, std::wstring::npos, path.Name()) == 0)
+        item.name = path.Name();
+    else if (!StoredName(path, item.name))
+        return false;
+    return !resolved.empty() && !folder.resolved.empty() &&
+           WithoutTrailingDotsAndSpaces(resolved) == WithoutTrailingDotsAndSpaces(folder.resolved + L"\\" + item.name);
+}
+
+// Renames the open item to a full literal path, never over anything there.
+bool RenameOpenItem(HANDLE item, const std::wstring& to)
+{
+    // The system's own form of the path: \??\ where Win32 writes \\?\.
+    const std::wstring target = L"\\??\\" + to.substr(4);
+    std::vector<char> buffer(offsetof(FILE_RENAME_INFO, FileName) + (target.size() + 1) * sizeof(wchar_t), 0);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::copy(target.begin(), target.end(), rename->FileName);
+    return SetFileInformationByHandle(item, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != FALSE;
+}
+
+// A rename within the volume: never replaces anything and never copies (a
+// copy cut short would leave half a file behind). An item whose attributes
+// stop the rename is let go of them for the rename only, and gets them back
+// wherever it ends up.
+bool RenameKeepingAttributes(HANDLE item, const std::wstring& from, const std::wstring& to)
+{
+    if (RenameOpenItem(item, to))
         return true;
     const DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || error == ERROR_NOT_SAME_DEVICE)
@@ -55,63 +219,81 @@ bool Move(const std::wstring& from, const std::wstring& to, DWORD flags)
         return false;
     if (!SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL))
         return false;
-    const bool moved = MoveFileExW(from.c_str(), to.c_str(), flags) != FALSE;
-    RestoreAttributes(moved ? to : from, attributes);
-    return moved;
+    const bool renamed = RenameOpenItem(item, to);
+    RestoreAttributes(renamed ? to : from, attributes);
+    return renamed;
 }
 
-// Windows' move refuses any entry at the target. Under Wine a symbolic link
-// there (dangling, or in a loop) is hidden from every lookup and would be
-// replaced, yet nothing can be made over it: a new empty file claims the name
-// first, and the move replaces only that. A folder cannot replace a file, so
-// for one a folder is made and removed again to show the name is free.
-bool MoveToFreeName(const std::wstring& from, const std::wstring& to)
+// Windows' rename refuses any entry at the target. Under Wine a symbolic
+// link there (dangling, or in a loop) is hidden from every lookup and would be
+// replaced, yet nothing can be made over it: a new file made there shows the
+// name is free. The system deletes it when it is closed, or when the program
+// is killed before that, whatever its attributes: it never stays behind.
+bool IsFreeUnderWine(const std::wstring& to)
 {
-    if (!UnderWine())
-        return Move(from, to, 0);
-    const DWORD attributes = GetFileAttributesW(from.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        if (!CreateDirectoryW(to.c_str(), nullptr))
-            return false;
-        RemoveDirectoryW(to.c_str());
-        return Move(from, to, 0);
-    }
-    const HANDLE claim = CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (claim == INVALID_HANDLE_VALUE)
+    const HANDLE probe = CreateFileW(to.c_str(), DELETE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
         return false;
-    CloseHandle(claim);
-    if (Move(from, to, MOVEFILE_REPLACE_EXISTING))
-        return true;
-    DeleteFileW(to.c_str());
-    return false;
+    CloseHandle(probe);
+    return true;
 }
 
 // The item answers to exactly the name it was given.
-bool FoundAs(const std::wstring& target)
+bool FoundAs(const CItemPath& target)
 {
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(target.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(search);
-    return GetFileName(target) == found.cFileName;
+    std::wstring name;
+    return StoredName(target, name) && name == target.Name();
 }
 
-// When the item was last written, in local time.
-bool LastWritten(const std::wstring& path, TagTime& time)
+// Renames the open item from one path to another, or leaves it where it was.
+bool MoveItem(HANDLE item, const CItemPath& from, const CItemPath& to)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data;
+    const std::wstring source = from.Literal(), target = to.Literal();
+    if (!to.HasName() || target.size() >= kMaxPathUnits || (UnderWine() && !IsFreeUnderWine(target)) ||
+        !RenameKeepingAttributes(item, source, target))
+        return false;
+    // A file system that quietly made another name of it: back it goes.
+    if (!FoundAs(to)) {
+        RenameOpenItem(item, source);
+        return false;
+    }
+    return true;
+}
+
+// When the item was last written, in local time by the rules of that day's
+// year: daylight saving time has not always started and ended when it does now.
+bool LocalTimeOf(const FILETIME& written, TagTime& time)
+{
     SYSTEMTIME universal, local;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
-        !FileTimeToSystemTime(&data.ftLastWriteTime, &universal) ||
-        !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
+    if (!FileTimeToSystemTime(&written, &universal))
+        return false;
+    DYNAMIC_TIME_ZONE_INFORMATION zone;
+    TIME_ZONE_INFORMATION rules;
+    const bool dynamic = GetDynamicTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID;
+    const auto convert = [&](WORD year) {
+        return dynamic && GetTimeZoneInformationForYear(year, &zone, &rules)
+                   ? SystemTimeToTzSpecificLocalTime(&rules, &universal, &local)
+                   : SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local);
+    };
+    if (!convert(universal.wYear))
+        return false;
+    // New Year's Eve in one time and New Year's Day in the other.
+    if (local.wYear != universal.wYear && !convert(local.wYear))
         return false;
     time = TagTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
     return true;
 }
 
-// The longest path that file calls take, \\?\ included.
-const std::size_t kMaxPathUnits = 32767;
+// The name compared as Windows compares names: without regard to case.
+std::wstring NameKey(const std::wstring& path)
+{
+    std::wstring key = path;
+    if (!key.empty())
+        LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, path.c_str(), static_cast<int>(path.size()), &key[0],
+                      static_cast<int>(key.size()), nullptr, nullptr, 0);
+    return key;
+}
 
 }  // namespace
 
@@ -136,47 +318,43 @@ std::wstring ComposeCanonically(const std::wstring& text)
     return text;
 }
 
-bool RenameItem(const std::wstring& given, const CAffixRule& rule, RenamedItem* done)
+bool CRenameRun::Rename(const std::wstring& given)
 {
-    // Split the full path, so that a relative, drive-relative or slash-separated
-    // one is renamed in its own folder and not in the current one.
-    std::wstring path = given;
-    while (path.size() > 1 && (path.back() == L'\\' || path.back() == L'/') && path[path.size() - 2] != L':')
-        path.pop_back();
-    path = GetFullItemPath(path);
-    const std::wstring name = GetFileName(path);
-    if (name.empty() || name.size() >= path.size() || name.find_first_of(L"\\:") != std::wstring::npos)
-        return false;  // a drive or share root has no name to change
-    const std::wstring folder = path.substr(0, path.size() - name.size());
-    TagTime written = {};
-    if (rule.UsesItemTime() && !LastWritten(LiteralPath(path), written))
+    const CItemPath item = ResolveItemPath(given);
+    if (!item.HasName() || !IsCreatableName(item.Name()))
+        return false;  // a drive or share root, or a name no item can have
+    const std::wstring key = NameKey(item.Full());
+    const CItemHandle handle(OpenItem(item));
+    if (!handle.IsOpen())
+        return renamedKeys_.count(key) > 0;  // named again after this run renamed it
+    const auto folder = folders_.emplace(item.LiteralFolder(), FolderFacts());
+    if (folder.second)
+        folder.first->second = FactsOf(item);
+    OpenedItem opened;
+    if (!Inspect(handle.Get(), item, folder.first->second, opened) || renamedItems_.count(opened.identity))
         return false;
-    const std::wstring newName = rule.UsesItemTime() ? rule.ForItem(written).NewName(name) : rule.NewName(name);
+    const std::wstring& name = opened.name;
+
+    TagTime local = {};
+    if (rule_.UsesItemTime() && !LocalTimeOf(opened.written, local))
+        return false;
+    const std::wstring newName = rule_.UsesItemTime() ? rule_.ForItem(local).NewName(name) : rule_.NewName(name);
     if (newName.empty() || !IsCreatableName(newName, UnderWine() ? kMaxNameUnits : 0))
         return false;
-    // The new path is made full as well, so that separators and dots the affix
-    // brings mean the same at any length. Both are then taken literally, so a
-    // name's trailing dots and spaces stay its own.
-    const std::wstring from = LiteralPath(path), to = LiteralPath(GetFullItemPath(folder + newName));
-    if (to.size() >= kMaxPathUnits || !MoveToFreeName(from, to))
+    const CItemPath target = item.Sibling(newName);
+    if (!MoveItem(handle.Get(), item.Sibling(name), target))
         return false;
-    // A file system that quietly made another name of it: back it goes.
-    if (!FoundAs(to)) {
-        MoveFileExW(to.c_str(), from.c_str(), 0);
-        return false;
-    }
-    if (done)
-        *done = RenamedItem{to, from};
+    renamed_.push_back(RenamedItem{target, item.Sibling(name), opened.identity});
+    renamedKeys_.insert(key);
+    renamedItems_.insert(opened.identity);
     return true;
 }
 
 bool RenameBack(const RenamedItem& renamed)
 {
-    if (!FoundAs(renamed.now) || !MoveToFreeName(renamed.now, renamed.before))
-        return false;
-    if (!FoundAs(renamed.before)) {
-        MoveFileExW(renamed.before.c_str(), renamed.now.c_str(), 0);
-        return false;
-    }
-    return true;
+    const CItemHandle handle(OpenItem(renamed.now));
+    OpenedItem opened;
+    return handle.IsOpen() && Inspect(handle.Get(), renamed.now, FactsOf(renamed.now), opened) &&
+           opened.identity == renamed.identity && opened.name == renamed.now.Name() &&
+           MoveItem(handle.Get(), renamed.now, renamed.before);
 }

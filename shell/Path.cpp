@@ -83,15 +83,9 @@ std::wstring GetFullPath(const std::wstring& path)
     return std::wstring(buffer.data(), written);
 }
 
-std::wstring GetFullItemPath(const std::wstring& path)
+CItemPath ResolveItemPath(const std::wstring& given)
 {
-    std::size_t start = path.find_last_of(L"\\/");
-    start = start != std::wstring::npos ? start + 1 : path.size() >= 2 && path[1] == L':' ? 2 : 0;
-    const std::wstring name = path.substr(start);
-    if (name.empty() || name == L"." || name == L".." || name.find(L':') != std::wstring::npos)
-        return GetFullPath(path);  // no name of its own to keep: a folder, a drive
-    const std::wstring folder = path.substr(0, path.size() - name.size());
-    return AddBackslash(GetFullPath(folder.empty() ? L"." : folder)) + name;
+    return CItemPath::Resolve(given, [](const std::wstring& anchor) { return GetFullPath(anchor); });
 }
 
 std::wstring ExtendedPath(const std::wstring& path)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ItemPath.h"
+
 #include <string>
 
 // Splitting and joining Windows paths. Each takes and returns whole strings,
@@ -21,9 +23,8 @@ std::wstring GetModulePath();
 // The full path of a relative, drive-relative or slash-separated one; the
 // path itself when the platform cannot make it full.
 std::wstring GetFullPath(const std::wstring& path);
-// The full path of an item, its own name kept exactly as given: the platform
-// would drop trailing dots and spaces from it, and so name another item.
-std::wstring GetFullItemPath(const std::wstring& path);
+// A path as the user gave it, resolved against this process's current folders.
+CItemPath ResolveItemPath(const std::wstring& given);
 // A full path in the form that file calls accept at any length: long ones get
 // the \\?\ prefix (short ones stay as they are).
 std::wstring ExtendedPath(const std::wstring& path);

@@ -188,6 +188,51 @@ TEST_F(RenameDrop, TheItemNamedIsTheItemRenamedAndASecondDropGivesItBack)
     }
 }
 
+// Each row: a tree made with names only Linux makes (trailing dots and
+// spaces kept), one path dropped, and the whole tree afterwards: only the item
+// named moves, and only to exactly its new name, built from its own spelling.
+TEST_F(RenameDrop, EveryPartOfThePathIsTheUsers)
+{
+    struct Row {
+        std::vector<std::wstring> tree;  // folders end in a backslash
+        std::wstring dropped, affix;
+        AffixPosition position;
+        std::vector<std::wstring> after;
+    };
+    const Row rows[] = {
+        {{L"Photos.\\", L"Photos.\\@home", L"Photos\\", L"Photos\\@home"}, L"Photos.\\@home", L"(x)",
+         AffixPosition::End, {L"Photos.\\", L"Photos.\\@home(x)", L"Photos\\", L"Photos\\@home"}},
+        {{L"a.\\", L"a\\", L"a..txt"}, L"a..txt", L"\\o1", AffixPosition::End, {L"a.\\", L"a.\\o1.txt", L"a\\"}},
+        {{L"memo \\", L"memo \\n.txt", L"memo\\"}, L"memo \\sub\\..\\n.txt", L"x_", AffixPosition::Head,
+         {L"memo \\", L"memo \\x_n.txt", L"memo\\"}},
+        {{L"L_b.txt"}, L"L_B.TXT", L"L_", AffixPosition::Head, {L"b.txt"}},
+    };
+    for (const Row& row : rows) {
+        TempFolder place;
+        const std::wstring literal = L"\\\\?\\" + place.Path() + L"\\";
+        for (const std::wstring& item : row.tree) {
+            if (item.back() == L'\\')
+                CreateDirectoryW((literal + item).c_str(), nullptr);
+            else
+                WriteFileBytes(literal + item, "item");
+        }
+        Use(row.affix, row.position);
+        SendMessageW(brindle->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({place / row.dropped})), 0);
+        std::vector<std::wstring> after;
+        for (const std::wstring& top : NamesIn(literal.substr(0, literal.size() - 1))) {
+            const bool isFolder = GetFileAttributesW((literal + top).c_str()) & FILE_ATTRIBUTE_DIRECTORY;
+            after.push_back(top + (isFolder ? L"\\" : L""));
+            if (isFolder)
+                for (const std::wstring& inner : NamesIn(literal + top))
+                    after.push_back(top + L"\\" + inner);
+        }
+        std::vector<std::wstring> expected = row.after;
+        std::sort(after.begin(), after.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(after, expected) << row.dropped;
+    }
+}
+
 // After \f the tags show when the item itself was last written (3 May 2019,
 // 12:34:56 here); before it, and without it, the clock (27 Feb 2011).
 TEST_F(RenameDrop, TagsAfterFShowTheItemsOwnTime)
@@ -309,7 +354,7 @@ TEST_F(RenameDrop, AnAffixOntoAnotherVolumeMovesNothing)
     brindle->pendingFiles = {here + L"\\big.bin"};
     brindle->RenameFiles(L"", AffixPosition::FromDialog);
     const bool moved = DeleteFileW((other + L"\\big.bin").c_str()) != FALSE;
-    RemoveDirectoryW(other.c_str());
+    EXPECT_TRUE(RemoveDirectoryW(other.c_str()));  // nothing left there, not even an empty claim
     EXPECT_FALSE(moved);
     EXPECT_EQ(ReadFileBytes(folder / L"big.bin").size(), 1u << 20);
     EXPECT_FALSE(brindle->allRenamed);
@@ -323,20 +368,25 @@ TEST_F(RenameDrop, UndoTakesBackTheLastDropWhereItSafelyCan)
     const auto undoable = [&] { return !(GetMenuState(system, IDM_UNDO, MF_BYCOMMAND) & MF_GRAYED); };
     const auto undo = [&] { SendMessageW(brindle->m_hWnd, WM_SYSCOMMAND, IDM_UNDO, 0); };
     Use(L"x_", AffixPosition::Head);
-    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt", L"d.txt", L"e.txt"})
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt", L"d.txt", L"e.txt", L"f.txt"})
         Make(name);
-    Drop({L"a.txt", L"b.txt", L"c.txt", L"d.txt"});
+    Drop({L"a.txt", L"b.txt", L"c.txt", L"d.txt", L"f.txt"});
     EXPECT_TRUE(undoable());
+    // f is moved away and another file saved under its new name: a new item.
+    MoveFileW((folder / L"x_f.txt").c_str(), (folder / L"f moved.txt").c_str());
+    WriteFileBytes(folder / L"x_f.txt", "another file");
     MoveFileW((folder / L"x_b.txt").c_str(), (folder / L"renamed again.txt").c_str());
     WriteFileBytes(folder / L"c.txt", "a new c");
     DeleteFileW((folder / L"x_d.txt").c_str());
     Drop({L"no such file.txt"});  // renames nothing: the undo stays as it was
     undo();
-    EXPECT_EQ(Names(), (NameList{L"a.txt", L"c.txt", L"e.txt", L"renamed again.txt", L"x_c.txt"}));
+    EXPECT_EQ(Names(), (NameList{L"a.txt", L"c.txt", L"e.txt", L"f moved.txt", L"renamed again.txt", L"x_c.txt",
+                              L"x_f.txt"}));
     EXPECT_EQ(ReadFileBytes(folder / L"c.txt"), "a new c");
+    EXPECT_EQ(ReadFileBytes(folder / L"x_f.txt"), "another file");
     EXPECT_FALSE(undoable());
     undo();  // once only
-    EXPECT_EQ(Names().size(), 5u);
+    EXPECT_EQ(Names().size(), 7u);
 
     // Ctrl+Z: anywhere in the dialog but in the affix text.
     Drop({L"e.txt"});

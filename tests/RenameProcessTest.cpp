@@ -95,10 +95,15 @@ TEST_F(CommandLineRename, ExitCodeOneWhenAnyPathKeepsItsNameListsIncluded)
                                                    L"x_c.txt", L"x_d.txt"}));
 
     EXPECT_EQ(Run(L"-a x_ -p -l \"" + folder / L"list two" + L"\"", folder.Path()), 1u);  // d.txt is gone
+    // x_b.txt becomes b.txt, which the list names again: one item, renamed once.
     EXPECT_EQ(Run(L"-a x_ -p \"" + folder / L"x_b.txt" + L"\" -l \"" + folder / L"list one" + L"\"", folder.Path()),
               1u);
-    EXPECT_EQ(Run(L"-a x_ -p \"" + folder / L"x_b.txt" + L"\"", folder.Path()), 0u);
     EXPECT_TRUE(PathExists(folder / L"b.txt"));
+    // The same item named twice, in any case, counts once.
+    const std::wstring upper = folder / L"B.TXT";
+    WriteFileBytes(folder / L"list three", std::string(b.begin(), b.end()) + "\n" + std::string(upper.begin(), upper.end()));
+    EXPECT_EQ(Run(L"-a x_ -p \"" + b + L"\" -l \"" + folder / L"list three" + L"\"", folder.Path()), 0u);
+    EXPECT_TRUE(PathExists(folder / L"x_b.txt"));
 }
 
 }  // namespace

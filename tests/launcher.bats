@@ -117,6 +117,41 @@ names() { find . -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort; }
     [ -e "$long" ]
 }
 
+# The program itself, as a file manager's drop or a hand-written command line
+# reaches it: links and all. The launcher has made its prefix by then.
+program() {
+    (cd / && WINEPREFIX=$SHARED_PREFIX/brindle-cli "$TREE/cmake/wine-run" "$TREE/build/windows/brindle.exe" "$@" 3>&-)
+}
+
+@test "the program: a link is never mistaken for what it points to, a failed move leaves nothing, dates by their year's rules" {
+    touch first.txt
+    brindle -a x_ -p first.txt
+    mkdir sub && printf target >sub/target.txt && ln -s sub/target.txt link.txt && ln -s sub dirlink
+    run program -a x_ -p "Z:$PWD/link.txt" "Z:$PWD/dirlink"
+    [ "$status" -eq 1 ]
+    [ "$(readlink link.txt)" = sub/target.txt ] && [ "$(cat sub/target.txt)" = target ]
+    [ "$(readlink dirlink)" = sub ] && [ -d sub ]
+
+    # Onto another file system, under a umask that makes Wine's files read-only.
+    local other=/dev/shm/brindle-bats-$$ up
+    mkdir "$other" && printf data >big.bin
+    up=$(printf '../%.0s' $(seq "$(tr -cd / <<<"$PWD" | wc -c)"))
+    WINEPREFIX=$SHARED_PREFIX/brindle-cli wineserver -k || true
+    restricted() { umask 0222 && program "$@"; }
+    run restricted -a "${up}${other#/}/" -p "Z:$PWD/big.bin"
+    [ "$status" -eq 1 ]
+    [ "$(cat big.bin)" = data ]
+    rmdir "$other"  # empty
+    WINEPREFIX=$SHARED_PREFIX/brindle-cli wineserver -k || true
+
+    # 23:30 on 19 March 2006 in New York, when daylight saving time began in April.
+    touch -d '2006-03-20 04:30 UTC' photo.jpg
+    TZ=America/New_York run program -a '\f\e\m\d_\h\i_' -p "Z:$PWD/photo.jpg"
+    [ "$status" -eq 0 ]
+    [ -e 20060319_2330_photo.jpg ]
+    WINEPREFIX=$SHARED_PREFIX/brindle-cli wineserver -k || true
+}
+
 @test "2,000 files in one call: one run, one timestamp for all" {
     local files=()
     for ((i = 0; i < 2000; i++)); do files+=("a fairly long file name $i.txt"); done

@@ -1,0 +1,153 @@
+#include "ItemPath.h"
+
+namespace {
+
+bool IsSeparator(wchar_t c)
+{
+    return c == L'\\' || c == L'/';
+}
+
+bool IsDriveLetter(wchar_t c)
+{
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
+// The end of the component that starts at from.
+std::size_t ComponentEnd(const std::wstring& text, std::size_t from)
+{
+    while (from < text.size() && !IsSeparator(text[from]))
+        ++from;
+    return from;
+}
+
+bool StartsWithNoCase(const std::wstring& text, std::size_t at, const wchar_t* prefix)
+{
+    for (; *prefix; ++prefix, ++at) {
+        if (at >= text.size())
+            return false;
+        wchar_t c = text[at];
+        if (c >= L'a' && c <= L'z')
+            c = static_cast<wchar_t>(c - L'a' + L'A');
+        if (c != *prefix)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+CItemPath CItemPath::Resolve(const std::wstring& given, const AnchorResolver& anchors)
+{
+    CItemPath path;
+    const std::size_t size = given.size();
+    const auto separator = [&](std::size_t at) { return at < size && IsSeparator(given[at]); };
+    const auto fromAnchor = [&](const std::wstring& anchor, std::size_t rest) {
+        // The anchor's folder is a full path: resolved without anchors, so a
+        // resolver that answers oddly cannot send this round again.
+        CItemPath base = anchors ? Resolve(anchors(anchor), nullptr) : CItemPath();
+        if (!base.root_.empty())
+            base.Append(given, rest);
+        return base;
+    };
+
+    if (given.empty())
+        return path;
+    if (size >= 4 && separator(0) && separator(1) && (given[2] == L'?' || given[2] == L'.') && separator(3)) {
+        // \\?\ and \\.\: a drive, UNC\server\share, or a device of its own.
+        if (StartsWithNoCase(given, 4, L"UNC") && separator(7)) {
+            const std::size_t server = ComponentEnd(given, 8), share = ComponentEnd(given, server + 1);
+            if (server == 8 || share <= server + 1)
+                return path;
+            const std::wstring name = given.substr(8, server - 8) + L"\\" + given.substr(server + 1, share - server - 1);
+            path.root_ = L"\\\\" + name + L"\\";
+            path.literalRoot_ = L"\\\\?\\UNC\\" + name + L"\\";
+            path.Append(given, share);
+            return path;
+        }
+        const std::size_t end = ComponentEnd(given, 4);
+        if (end == 4)
+            return path;
+        const std::wstring device = given.substr(4, end - 4);
+        const bool drive = device.size() == 2 && device[1] == L':' && IsDriveLetter(device[0]);
+        path.root_ = drive ? device + L"\\" : L"\\\\?\\" + device + L"\\";
+        path.literalRoot_ = L"\\\\?\\" + device + L"\\";
+        path.Append(given, end);
+        return path;
+    }
+    if (separator(0) && separator(1)) {
+        // \\server\share
+        const std::size_t server = ComponentEnd(given, 2), share = ComponentEnd(given, server + 1);
+        if (server == 2 || server >= size || share <= server + 1)
+            return path;
+        const std::wstring name = given.substr(2, server - 2) + L"\\" + given.substr(server + 1, share - server - 1);
+        path.root_ = L"\\\\" + name + L"\\";
+        path.literalRoot_ = L"\\\\?\\UNC\\" + name + L"\\";
+        path.Append(given, share);
+        return path;
+    }
+    if (size >= 2 && given[1] == L':' && IsDriveLetter(given[0])) {
+        if (!separator(2))
+            return fromAnchor(given.substr(0, 2), 2);  // "C:name": from drive C's current folder
+        path.root_ = given.substr(0, 2) + L"\\";
+        path.literalRoot_ = L"\\\\?\\" + path.root_;
+        path.Append(given, 3);
+        return path;
+    }
+    if (separator(0))
+        return fromAnchor(L"\\", 1);
+    return fromAnchor(L".", 0);
+}
+
+void CItemPath::Append(const std::wstring& text, std::size_t from)
+{
+    while (from < text.size()) {
+        const std::size_t end = ComponentEnd(text, from);
+        const std::wstring component = text.substr(from, end - from);
+        if (component == L"..") {
+            if (!components_.empty())
+                components_.pop_back();
+        } else if (!component.empty() && component != L".") {
+            components_.push_back(component);
+        }
+        from = end + 1;
+    }
+}
+
+std::wstring CItemPath::Folder() const
+{
+    std::wstring folder = root_;
+    for (std::size_t i = 0; i + 1 < components_.size(); ++i)
+        folder += components_[i] + L"\\";
+    return folder;
+}
+
+const std::wstring& CItemPath::Name() const
+{
+    static const std::wstring none;
+    return components_.empty() ? none : components_.back();
+}
+
+std::wstring CItemPath::Literal() const
+{
+    std::wstring literal = literalRoot_;
+    for (std::size_t i = 0; i < components_.size(); ++i)
+        literal += (i ? L"\\" : L"") + components_[i];
+    return literal;
+}
+
+std::wstring CItemPath::LiteralFolder() const
+{
+    std::wstring literal = literalRoot_;
+    for (std::size_t i = 0; i + 1 < components_.size(); ++i)
+        literal += (i ? L"\\" : L"") + components_[i];
+    return literal;
+}
+
+CItemPath CItemPath::Sibling(const std::wstring& relative) const
+{
+    CItemPath sibling = *this;
+    if (!sibling.components_.empty())
+        sibling.components_.pop_back();
+    sibling.Append(relative, 0);
+    return sibling;
+}

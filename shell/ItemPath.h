@@ -1,0 +1,45 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// A file or folder as the user named it, resolved once into the parts the
+// rest of the program needs. Every component is kept exactly as given, its
+// case and any trailing dots and spaces included: Windows would drop those,
+// and so name another item. Only "." and ".." are resolved, and slashes read
+// as backslashes.
+class CItemPath {
+public:
+    CItemPath() = default;
+
+    // The full path of a folder that a relative path starts from: anchor is
+    // "." (the current folder), "X:" (drive X's current folder) or "\" (the
+    // current drive's root).
+    using AnchorResolver = std::function<std::wstring(const std::wstring& anchor)>;
+    // Resolves a path as given on a command line, in a list or in a drop.
+    static CItemPath Resolve(const std::wstring& given, const AnchorResolver& anchors);
+
+    // False for a path that names no item of its own: a drive or a share.
+    bool HasName() const { return !components_.empty(); }
+    // The folder, ending in a backslash ("C:\Photos.\").
+    std::wstring Folder() const;
+    // The item's own name as given.
+    const std::wstring& Name() const;
+    // The full path as a user reads it.
+    std::wstring Full() const { return Folder() + Name(); }
+    // The same path in the form file calls take literally and at any length.
+    std::wstring Literal() const;
+    // The folder in that form, without its final backslash unless it is a root.
+    std::wstring LiteralFolder() const;
+    // The item that relative (a name, or folders and a name, "." and ".."
+    // allowed) names from this item's folder, resolved the same way.
+    CItemPath Sibling(const std::wstring& relative) const;
+
+private:
+    void Append(const std::wstring& text, std::size_t from);
+
+    std::wstring root_;        // "C:\" or "\\server\share\"
+    std::wstring literalRoot_; // "\\?\C:\" or "\\?\UNC\server\share\"
+    std::vector<std::wstring> components_;
+};
