@@ -215,8 +215,15 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
     const CAffixRule rule(raw, Now(), position, ComposeCanonically);
     CRenameRun run(rule);
     bool all = true;
-    for (const std::wstring& file : files)
+    const std::wstring stop = stopFile.empty() ? std::wstring() : ExtendedPath(GetFullPath(stopFile));
+    for (const std::wstring& file : files) {
+        // Asked to stop: the items not reached keep their names.
+        if (!stop.empty() && GetFileAttributesW(stop.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            all = false;
+            break;
+        }
         all = run.Rename(file) && all;
+    }
     lastRun = run.Renamed();
     allRenamed = all;
 }

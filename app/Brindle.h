@@ -50,6 +50,8 @@ public:
     boost::shared_ptr<CMenu> tagMenu;
     std::wstring commandAffix;
     AffixPosition commandPosition;
+    // A file that, once it exists, stops a rename run between two items.
+    std::wstring stopFile;
     int insertPos;
     // Whether the last rename run renamed every item; false before any run
     // and after a run cut short.

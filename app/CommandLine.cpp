@@ -3,31 +3,37 @@
 namespace {
 
 // Hands a token to the affix when "-a" is waiting for one, else to the list
-// files when "-l" is, else to the files.
+// files when "-l" is, else to the stop file when "-q" is, else to the files.
 class CTokenSink {
 public:
+    enum Pending { Affix, List, StopFile, Kinds };
+
     explicit CTokenSink(CommandLine& result) : result_(result) {}
 
-    void ExpectAffix() { affixPending_ = true; }
-    void ExpectList() { listPending_ = true; }
+    void Expect(Pending what) { pending_[what] = true; }
 
     void Take(std::wstring token)
     {
-        if (affixPending_) {
+        if (Taken(Affix))
             result_.affix = std::move(token);
-            affixPending_ = false;
-        } else if (listPending_) {
+        else if (Taken(List))
             result_.lists.push_back(std::move(token));
-            listPending_ = false;
-        } else {
+        else if (Taken(StopFile))
+            result_.stopFile = std::move(token);
+        else
             result_.files.push_back(std::move(token));
-        }
     }
 
 private:
+    bool Taken(Pending what)
+    {
+        const bool pending = pending_[what];
+        pending_[what] = false;
+        return pending;
+    }
+
     CommandLine& result_;
-    bool affixPending_ = false;
-    bool listPending_ = false;
+    bool pending_[Kinds] = {};
 };
 
 }  // namespace
@@ -47,10 +53,13 @@ CommandLine ParseCommandLine(const wchar_t* text)
             // drops the dash and is read again as ordinary text.
             const wchar_t letter = pos + 1 < length ? line[pos + 1] : L'\0';
             if (letter == L'a' || letter == L'A') {
-                sink.ExpectAffix();
+                sink.Expect(CTokenSink::Affix);
                 pos += 2;
             } else if (letter == L'l' || letter == L'L') {
-                sink.ExpectList();
+                sink.Expect(CTokenSink::List);
+                pos += 2;
+            } else if (letter == L'q' || letter == L'Q') {
+                sink.Expect(CTokenSink::StopFile);
                 pos += 2;
             } else if (letter == L'p' || letter == L'P') {
                 result.position = AffixPosition::Head;

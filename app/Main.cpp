@@ -49,6 +49,7 @@ int RenameFromCommandLine(CommandLine& commandLine)
         return everyListRead ? 0 : 1;
 
     CBrindle brindle(commandLine.files, commandLine.affix, commandLine.position);
+    brindle.stopFile = commandLine.stopFile;
     const HWND dialog = brindle.CreateFromTemplate(CBrindle::TemplateId);
     return dialog && everyListRead && brindle.allRenamed ? 0 : 1;
 }
@@ -57,10 +58,9 @@ int RenameFromCommandLine(CommandLine& commandLine)
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLineText, int)
 {
-    bool interactive = true;
     try {
         CommandLine commandLine = ParseCommandLine(commandLineText);
-        interactive = commandLine.files.empty() && commandLine.lists.empty();
+        const bool interactive = commandLine.files.empty() && commandLine.lists.empty();
         // A command-line run has no window worth finding: it neither makes nor
         // holds the record, so a start without paths meanwhile opens the dialog.
         if (!interactive)
@@ -74,14 +74,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLineText, int)
         const HWND dialog = brindle.CreateFromTemplate(CBrindle::TemplateId);
         // A set-up that failed half way leaves a window nobody can see: never
         // keep it, or every later start would bring forward nothing.
-        if (dialog && IsWindowVisible(dialog)) {
-            record.Write(dialog);
-            RunMessageLoop();
-        }
+        if (!dialog || !IsWindowVisible(dialog))
+            return 1;  // no dialog to show (no display, say): a failure, for whoever started it
+        record.Write(dialog);
+        RunMessageLoop();
     } catch (...) {
         // Nothing to report to: the program has no console and shows no
-        // messages. A command-line run cut short has not renamed everything.
-        return interactive ? 0 : 1;
+        // messages. A command-line run cut short has not renamed everything,
+        // and a dialog that could not be made is a failure too.
+        return 1;
     }
     return 0;
 }

@@ -49,21 +49,25 @@ CItemPath CItemPath::Resolve(const std::wstring& given, const AnchorResolver& an
             base.Append(given, rest);
         return base;
     };
+    // server\share from the given position on; nothing without both.
+    const auto fromShare = [&](std::size_t from) {
+        CItemPath share;
+        const std::size_t server = ComponentEnd(given, from), end = ComponentEnd(given, server + 1);
+        if (server == from || end <= server + 1)
+            return share;
+        const std::wstring name = given.substr(from, server - from) + L"\\" + given.substr(server + 1, end - server - 1);
+        share.root_ = L"\\\\" + name + L"\\";
+        share.literalRoot_ = L"\\\\?\\UNC\\" + name + L"\\";
+        share.Append(given, end);
+        return share;
+    };
 
     if (given.empty())
         return path;
     if (size >= 4 && separator(0) && separator(1) && (given[2] == L'?' || given[2] == L'.') && separator(3)) {
         // \\?\ and \\.\: a drive, UNC\server\share, or a device of its own.
-        if (StartsWithNoCase(given, 4, L"UNC") && separator(7)) {
-            const std::size_t server = ComponentEnd(given, 8), share = ComponentEnd(given, server + 1);
-            if (server == 8 || share <= server + 1)
-                return path;
-            const std::wstring name = given.substr(8, server - 8) + L"\\" + given.substr(server + 1, share - server - 1);
-            path.root_ = L"\\\\" + name + L"\\";
-            path.literalRoot_ = L"\\\\?\\UNC\\" + name + L"\\";
-            path.Append(given, share);
-            return path;
-        }
+        if (StartsWithNoCase(given, 4, L"UNC") && separator(7))
+            return fromShare(8);
         const std::size_t end = ComponentEnd(given, 4);
         if (end == 4)
             return path;
@@ -74,17 +78,8 @@ CItemPath CItemPath::Resolve(const std::wstring& given, const AnchorResolver& an
         path.Append(given, end);
         return path;
     }
-    if (separator(0) && separator(1)) {
-        // \\server\share
-        const std::size_t server = ComponentEnd(given, 2), share = ComponentEnd(given, server + 1);
-        if (server == 2 || server >= size || share <= server + 1)
-            return path;
-        const std::wstring name = given.substr(2, server - 2) + L"\\" + given.substr(server + 1, share - server - 1);
-        path.root_ = L"\\\\" + name + L"\\";
-        path.literalRoot_ = L"\\\\?\\UNC\\" + name + L"\\";
-        path.Append(given, share);
-        return path;
-    }
+    if (separator(0) && separator(1))
+        return fromShare(2);  // \\server\share
     if (size >= 2 && given[1] == L':' && IsDriveLetter(given[0])) {
         if (!separator(2))
             return fromAnchor(given.substr(0, 2), 2);  // "C:name": from drive C's current folder

@@ -12,6 +12,7 @@ struct ParseCase {
     std::wstring affix;
     AffixPosition position;
     Files lists = {};
+    std::wstring stopFile = {};
 };
 
 class ParseCommandLineTest : public testing::TestWithParam<ParseCase> {};
@@ -24,6 +25,7 @@ TEST_P(ParseCommandLineTest, SplitsAsTheUserMeantIt)
     EXPECT_EQ(parsed.affix, c.affix);
     EXPECT_EQ(parsed.position, c.position);
     EXPECT_EQ(parsed.lists, c.lists);
+    EXPECT_EQ(parsed.stopFile, c.stopFile);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -57,6 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{L"日本語.txt \"名前 😀.txt\"", {L"日本語.txt", L"名前 😀.txt"}, L"", AffixPosition::FromDialog},
         ParseCase{L"-l \"Z:\\tmp\\my list\" a -L b", {L"a"}, L"", AffixPosition::FromDialog, {L"Z:\\tmp\\my list", L"b"}},
         ParseCase{L"-l -a x y", {}, L"x", AffixPosition::FromDialog, {L"y"}},
-        ParseCase{L"x -l", {L"x"}, L"", AffixPosition::FromDialog}));
+        ParseCase{L"x -l", {L"x"}, L"", AffixPosition::FromDialog},
+        ParseCase{L"-q \"Z:\\tmp\\a stop\" -Q b c", {L"c"}, L"", AffixPosition::FromDialog, {}, L"b"}));
 
 }  // namespace

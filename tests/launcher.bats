@@ -152,6 +152,86 @@ program() {
     WINEPREFIX=$SHARED_PREFIX/brindle-cli wineserver -k || true
 }
 
+@test "a signal stops the run between two items: 130, 143, 129; each item at its old or its new name" {
+    touch first.txt
+    brindle -a x_ -p first.txt  # the prefix is made before the clock starts
+    local files=()
+    for ((i = 0; i < 3000; i++)); do files+=("file $i.txt"); done
+    touch -- "${files[@]}"
+    for signal in INT:130 TERM:143 HUP:129; do
+        SECONDS=0
+        run timeout --preserve-status -s "${signal%:*}" 3 "$TREE/brindle" -a "${signal%:*}_" -p -- "${files[@]}" 3>&-
+        [ "$status" -eq "${signal#*:}" ]
+        [ "$SECONDS" -lt 6 ]
+        local renamed kept
+        renamed=$(names | grep -c "^${signal%:*}_file") || true
+        kept=$(grep -c "^brindle: not renamed: 'file" <<<"$output") || true
+        [ "$renamed" -gt 0 ] && [ "$kept" -gt 0 ] && [ $((renamed + kept)) -eq 3000 ]
+        [ "$(names | wc -l)" -eq 3001 ]
+        for name in "${files[@]}"; do
+            [ -e "$name" ] || [ -e "${signal%:*}_$name" ]
+        done
+        brindle -a "${signal%:*}_" -p -- "${signal%:*}"_file* >/dev/null 2>&1 || true
+    done
+}
+
+@test "a first run cut short (a power cut, a hang-up) never breaks the prefix: the next run renames at once" {
+    touch one.txt
+    local prefix
+    for cut in KILL HUP; do
+        prefix=$BATS_TEST_TMPDIR/prefix-$cut
+        WINEPREFIX=$prefix setsid "$TREE/brindle" -a x_ -p one.txt 3>&- >/dev/null 2>&1 &
+        local launcher=$!
+        sleep 2
+        if [ $cut = KILL ]; then kill -KILL -- -"$launcher"; else kill -HUP -- -"$launcher"; fi
+        wait "$launcher" || true
+        [ -e one.txt ]
+        SECONDS=0
+        WINEPREFIX=$prefix run brindle -a x_ -p one.txt
+        [ "$status" -eq 0 ]
+        [ "$SECONDS" -lt 60 ]
+        [ -e x_one.txt ] && mv x_one.txt one.txt
+        [ -z "$(find "$prefix" -maxdepth 1 -name 'brindle-cli.new.*')" ]
+        WINEPREFIX=$prefix/brindle-cli wineserver -k || true
+    done
+}
+
+@test "byte checks in any locale, a bad TMPDIR, Wine that cannot start, a display that does not answer" {
+    run brindle --help
+    [[ $output == *'\f'* ]]
+
+    # Shift_JIS reads the bytes C5 95 5C of 'ŕ\x' as two characters, hiding the backslash.
+    localedef -i ja_JP -f SHIFT_JIS "$BATS_TEST_TMPDIR/ja_JP.SJIS" >/dev/null 2>&1 || true
+    [ -d "$BATS_TEST_TMPDIR/ja_JP.SJIS" ] || skip "no Shift_JIS locale could be made"
+    mkdir ŕ && touch ŕ/x 'ŕ\x'
+    LOCPATH=$BATS_TEST_TMPDIR LC_ALL=ja_JP.SJIS run brindle -a x_ -p 'ŕ\x'
+    [ "$status" -eq 2 ]
+    [ -e 'ŕ\x' ] && [ -e ŕ/x ]
+
+    touch plain.txt
+    TMPDIR=$BATS_TEST_TMPDIR/missing run brindle -a x_ -p plain.txt
+    [ "$status" -eq 2 ]
+    [[ $output == *"TMPDIR"* ]]
+    mkdir own-tmp
+    TMPDIR=own-tmp run brindle -a x_ -p plain.txt  # relative: made full
+    [ "$status" -eq 0 ]
+    [ -e x_plain.txt ]
+
+    mkdir fake-bin
+    printf '#!/bin/sh\necho "wine: could not load kernel32.dll, status c0000135" >&2\nexit 1\n' >fake-bin/wine
+    chmod +x fake-bin/wine
+    PATH=$PWD/fake-bin:$PATH run brindle -a x_ -p x_plain.txt
+    [ "$status" -eq 1 ]
+    [[ $output == *"Wine could not run brindle.exe"*"could not load kernel32.dll"* ]]
+    [ -e x_plain.txt ]
+
+    SECONDS=0
+    DISPLAY=:4711 run brindle
+    [ "$status" -eq 1 ]
+    [[ $output == *"does not answer"* ]]
+    [ "$SECONDS" -lt 15 ]
+}
+
 @test "2,000 files in one call: one run, one timestamp for all" {
     local files=()
     for ((i = 0; i < 2000; i++)); do files+=("a fairly long file name $i.txt"); done
