@@ -255,8 +255,13 @@ program() {
 
     DISPLAY=$DIALOG_DISPLAY "$TREE/brindle" >/dev/null 2>&1 3>&- &
     local dialog=$!
-    DISPLAY=$DIALOG_DISPLAY run timeout 60 xdotool search --sync --onlyvisible --name '^Brindle$'
-    [ "$status" -eq 0 ]
+    # Searched again and again: one search fails on an X error when a window
+    # of Wine's start-up goes away under it.
+    local shown=1
+    for ((i = 0; i < 90 && shown != 0; i++)); do
+        DISPLAY=$DIALOG_DISPLAY xdotool search --onlyvisible --name '^Brindle$' >/dev/null 2>&1 && shown=0 || sleep 1
+    done
+    [ "$shown" -eq 0 ]
 
     SECONDS=0
     run timeout 30 "$TREE/brindle" -a n_ -p two.txt n_one.txt 3>&-
