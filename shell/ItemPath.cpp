@@ -55,7 +55,10 @@ CItemPath CItemPath::Resolve(const std::wstring& given, const AnchorResolver& an
         const std::size_t server = ComponentEnd(given, from), end = ComponentEnd(given, server + 1);
         if (server == from || end <= server + 1)
             return share;
-        const std::wstring name = given.substr(from, server - from) + L"\\" + given.substr(server + 1, end - server - 1);
+        const std::wstring host = given.substr(from, server - from);
+        if (host == L"?" || host == L".")
+            return share;  // no server: \\?\ and \\.\ start other forms
+        const std::wstring name = host + L"\\" + given.substr(server + 1, end - server - 1);
         share.root_ = L"\\\\" + name + L"\\";
         share.literalRoot_ = L"\\\\?\\UNC\\" + name + L"\\";
         share.Append(given, end);
