@@ -162,7 +162,7 @@ program() {
         SECONDS=0
         run timeout --preserve-status -s "${signal%:*}" 3 "$TREE/brindle" -a "${signal%:*}_" -p -- "${files[@]}" 3>&-
         [ "$status" -eq "${signal#*:}" ]
-        [ "$SECONDS" -lt 6 ]
+        [ "$SECONDS" -lt 10 ]  # 3 s, then a stop between two items and the report
         local renamed kept
         renamed=$(names | grep -c "^${signal%:*}_file") || true
         kept=$(grep -c "^brindle: not renamed: 'file" <<<"$output") || true
