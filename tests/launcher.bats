@@ -2,6 +2,8 @@
 # ./brindle as a Unix command: a copy of the launcher and the built program in a
 # private folder, a private Wine prefix, no X display unless a test makes one.
 
+load support/dialog
+
 setup_file() {
     local repo
     repo=$(cd "$BATS_TEST_DIRNAME/.." && pwd)
@@ -255,13 +257,7 @@ program() {
 
     DISPLAY=$DIALOG_DISPLAY "$TREE/brindle" >/dev/null 2>&1 3>&- &
     local dialog=$!
-    # Searched again and again: one search fails on an X error when a window
-    # of Wine's start-up goes away under it.
-    local shown=1
-    for ((i = 0; i < 90 && shown != 0; i++)); do
-        DISPLAY=$DIALOG_DISPLAY xdotool search --onlyvisible --name '^Brindle$' >/dev/null 2>&1 && shown=0 || sleep 1
-    done
-    [ "$shown" -eq 0 ]
+    DISPLAY=$DIALOG_DISPLAY wait_for_window Brindle 90 >/dev/null
 
     SECONDS=0
     run timeout 30 "$TREE/brindle" -a n_ -p two.txt n_one.txt 3>&-

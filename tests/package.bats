@@ -2,6 +2,8 @@
 # The download: the same bytes from two clean builds, and a program that runs
 # from wherever it is unpacked, keeping its settings beside itself.
 
+load support/dialog
+
 setup() {
     REPO=$(cd "$BATS_TEST_DIRNAME/.." && pwd)
 }
@@ -37,9 +39,9 @@ setup() {
     export WINEPREFIX=$BATS_TEST_TMPDIR/prefix
     "$REPO/cmake/wine-run" brindle/brindle.exe >/dev/null 2>&1 3>&- &
     local program=$!
-    run timeout 90 xdotool search --sync --onlyvisible --name '^Brindle$'
-    [ "$status" -eq 0 ]
-    xdotool key --window "${lines[0]}" Escape
+    local window
+    window=$(wait_for_window Brindle 90)
+    xdotool key --window "$window" Escape
     timeout 60 tail --pid="$program" -f /dev/null
     [ "$(find "$BATS_TEST_TMPDIR" -iname 'brindle*.dat')" = "$BATS_TEST_TMPDIR/brindle/brindle.dat" ]
     wineserver -k || true
