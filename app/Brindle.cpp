@@ -215,7 +215,7 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
     const CAffixRule rule(raw, Now(), position, ComposeCanonically);
     CRenameRun run(rule);
     bool all = true;
-    const std::wstring stop = stopFile.empty() ? std::wstring() : ExtendedPath(GetFullPath(stopFile));
+    const std::wstring stop = stopFile.empty() ? std::wstring() : ResolveItemPath(stopFile).Literal();
     for (const std::wstring& file : files) {
         // Asked to stop: the items not reached keep their names.
         if (!stop.empty() && GetFileAttributesW(stop.c_str()) != INVALID_FILE_ATTRIBUTES) {

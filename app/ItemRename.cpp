@@ -231,12 +231,9 @@ bool RenameKeepingAttributes(HANDLE item, const std::wstring& from, const std::w
 // is killed before that, whatever its attributes: it never stays behind.
 bool IsFreeUnderWine(const std::wstring& to)
 {
-    const HANDLE probe = CreateFileW(to.c_str(), DELETE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (probe == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(probe);
-    return true;
+    const CItemHandle probe(CreateFileW(to.c_str(), DELETE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return probe.IsOpen();
 }
 
 // The item answers to exactly the name it was given.
