@@ -12,6 +12,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -65,7 +66,8 @@ void KeepOnScreen(WINDOWPLACEMENT& placement)
 
 CBrindle::CBrindle(const std::vector<std::wstring>& files, const std::wstring& affix,
                    AffixPosition position)
-    : pendingFiles(files), commandAffix(affix), commandPosition(position), insertPos(0), allRenamed(false)
+    : pendingFiles(files), commandAffix(affix), commandPosition(position), dryRun(false), insertPos(0),
+      allRenamed(false)
 {
 }
 
@@ -203,29 +205,32 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
 {
     std::vector<std::wstring> files;
     files.swap(pendingFiles);  // a run that stops early forgets its paths too
-    allRenamed = files.empty();
     lastRun.clear();
     const std::wstring raw = affix.empty() ? affixBox->GetText() : affix;
-    if (raw.empty())
+    if (raw.empty()) {
+        for (const std::wstring& file : files)
+            lastRun.push_back(KeptItem(file, ItemReason::NoAffix));
+        allRenamed = files.empty();
         return;
+    }
     if (position == AffixPosition::FromDialog)
         position = headButton->IsChecked() ? AffixPosition::Head : AffixPosition::End;
     affixBox->AddToHistory(raw, HistoryLimit());
 
     const CAffixRule rule(raw, Now(), position, ComposeCanonically);
-    CRenameRun run(rule);
-    bool all = true;
+    CRenameRun run(rule, dryRun);
     const std::wstring stop = stopFile.empty() ? std::wstring() : ResolveItemPath(stopFile).Literal();
+    bool stopped = false;
     for (const std::wstring& file : files) {
         // Asked to stop: the items not reached keep their names.
-        if (!stop.empty() && GetFileAttributesW(stop.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            all = false;
-            break;
-        }
-        all = run.Rename(file) && all;
+        stopped = stopped || (!stop.empty() && GetFileAttributesW(stop.c_str()) != INVALID_FILE_ATTRIBUTES);
+        if (stopped)
+            run.Keep(file, ItemReason::Stopped);
+        else
+            run.Rename(file);
     }
-    lastRun = run.Renamed();
-    allRenamed = all;
+    lastRun = run.Results();
+    allRenamed = run.AllRenamed();
 }
 
 LRESULT CBrindle::OnCommand(WPARAM wParam, LPARAM lParam)
@@ -319,8 +324,11 @@ LRESULT CBrindle::OnDropFiles(WPARAM wParam, LPARAM)
         pendingFiles.push_back(path);
     RenameFiles(std::wstring(), AffixPosition::FromDialog);
     // A drop that renamed nothing leaves the undo of the one before.
-    if (!lastRun.empty()) {
-        lastDrop.swap(lastRun);
+    std::vector<ItemResult> moved;
+    std::copy_if(lastRun.begin(), lastRun.end(), std::back_inserter(moved),
+                 [](const ItemResult& result) { return result.Moved(); });
+    if (!moved.empty()) {
+        lastDrop.swap(moved);
         EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), IDM_UNDO, MF_BYCOMMAND | MF_ENABLED);
     }
     return 0;
@@ -328,7 +336,7 @@ LRESULT CBrindle::OnDropFiles(WPARAM wParam, LPARAM)
 
 void CBrindle::UndoLastDrop()
 {
-    std::vector<RenamedItem> renamed;
+    std::vector<ItemResult> renamed;
     renamed.swap(lastDrop);
     EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), IDM_UNDO, MF_BYCOMMAND | MF_GRAYED);
     // Last first: an item renamed into a folder renamed after it comes back too.

@@ -52,13 +52,17 @@ public:
     AffixPosition commandPosition;
     // A file that, once it exists, stops a rename run between two items.
     std::wstring stopFile;
+    // Rename runs check everything and move nothing.
+    bool dryRun;
     int insertPos;
     // Whether the last rename run renamed every item; false before any run
     // and after a run cut short.
     bool allRenamed;
-    // What the last rename run renamed, and what the last drop that renamed
-    // anything did: the undo history, in memory only.
-    std::vector<RenamedItem> lastRun, lastDrop;
+    // What became of each item of the last rename run.
+    std::vector<ItemResult> lastRun;
+    // What the last drop that renamed anything renamed: the undo history, in
+    // memory only.
+    std::vector<ItemResult> lastDrop;
 
 protected:
     // The local time the tags of one run are filled from.

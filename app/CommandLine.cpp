@@ -2,11 +2,12 @@
 
 namespace {
 
-// Hands a token to the affix when "-a" is waiting for one, else to the list
-// files when "-l" is, else to the stop file when "-q" is, else to the files.
+// Hands a token to the first that waits for one, in this order: the affix
+// ("-a"), the list files ("-l"), the stop file ("-q"), the result file ("-r"),
+// the affix file ("-t"); else to the files.
 class CTokenSink {
 public:
-    enum Pending { Affix, List, StopFile, Kinds };
+    enum Pending { Affix, List, StopFile, ResultFile, AffixFile, Kinds };
 
     explicit CTokenSink(CommandLine& result) : result_(result) {}
 
@@ -20,6 +21,10 @@ public:
             result_.lists.push_back(std::move(token));
         else if (Taken(StopFile))
             result_.stopFile = std::move(token);
+        else if (Taken(ResultFile))
+            result_.resultFile = std::move(token);
+        else if (Taken(AffixFile))
+            result_.affixFile = std::move(token);
         else
             result_.files.push_back(std::move(token));
     }
@@ -60,6 +65,15 @@ CommandLine ParseCommandLine(const wchar_t* text)
                 pos += 2;
             } else if (letter == L'q' || letter == L'Q') {
                 sink.Expect(CTokenSink::StopFile);
+                pos += 2;
+            } else if (letter == L'r' || letter == L'R') {
+                sink.Expect(CTokenSink::ResultFile);
+                pos += 2;
+            } else if (letter == L't' || letter == L'T') {
+                sink.Expect(CTokenSink::AffixFile);
+                pos += 2;
+            } else if (letter == L'n' || letter == L'N') {
+                result.dryRun = true;
                 pos += 2;
             } else if (letter == L'p' || letter == L'P') {
                 result.position = AffixPosition::Head;

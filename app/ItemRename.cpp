@@ -156,12 +156,12 @@ struct OpenedItem {
 };
 
 // The item behind the handle, named by path in the folder described by
-// folder; false when it cannot be known, or under Wine is not the item named.
-// Under Wine every call on a symbolic link reaches what it points to, and a
-// rename moves that: the item is itself when Wine resolves it to its own
-// folder (resolved the same way) and its own name. A link to a namesake that
-// differs only in trailing dots or spaces goes unseen.
-bool Inspect(HANDLE handle, const CItemPath& path, const FolderFacts& folder, OpenedItem& item)
+// folder: Done when it is known and is the item named. Under Wine every call
+// on a symbolic link reaches what it points to, and a rename moves that: the
+// item is itself when Wine resolves it to its own folder (resolved the same
+// way) and its own name. A link to a namesake that differs only in trailing
+// dots or spaces goes unseen.
+ItemReason Inspect(HANDLE handle, const CItemPath& path, const FolderFacts& folder, OpenedItem& item)
 {
     using QueryFile = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, int);
     static const auto query = reinterpret_cast<QueryFile>(
@@ -172,11 +172,11 @@ bool Inspect(HANDLE handle, const CItemPath& path, const FolderFacts& folder, Op
     FILE_BASIC_INFO basic;
     if (!query || query(handle, status, &index, sizeof index, kFileInternalInformation) != 0 ||
         !GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
-        return false;
+        return ItemReason::Failed;
     item.identity = ItemIdentity{folder.volume, index.HighPart, index.LowPart};
     item.written = FILETIME{basic.LastWriteTime.LowPart, static_cast<DWORD>(basic.LastWriteTime.HighPart)};
     if (!UnderWine())
-        return StoredName(path, item.name);
+        return StoredName(path, item.name) ? ItemReason::Done : ItemReason::Missing;
     const std::wstring resolved = ResolvedPath(handle);
     const std::size_t slash = resolved.find_last_of(L'\\');
     // Wine resolves to the stored name, less trailing dots and spaces: only a
@@ -184,9 +184,42 @@ bool Inspect(HANDLE handle, const CItemPath& path, const FolderFacts& folder, Op
     if (slash != std::wstring::npos && resolved.compare(slash + 1, std::wstring::npos, path.Name()) == 0)
         item.name = path.Name();
     else if (!StoredName(path, item.name))
-        return false;
-    return !resolved.empty() && !folder.resolved.empty() &&
-           WithoutTrailingDotsAndSpaces(resolved) == WithoutTrailingDotsAndSpaces(folder.resolved + L"\\" + item.name);
+        return ItemReason::Missing;
+    if (resolved.empty() || folder.resolved.empty())
+        return ItemReason::Failed;
+    return WithoutTrailingDotsAndSpaces(resolved) == WithoutTrailingDotsAndSpaces(folder.resolved + L"\\" + item.name)
+               ? ItemReason::Done
+               : ItemReason::Link;
+}
+
+// Why the system refused to open an item, or to make its new name (onTarget).
+ItemReason ReasonFor(DWORD error, bool onTarget)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+        return ItemReason::Missing;
+    case ERROR_PATH_NOT_FOUND:
+        return onTarget ? ItemReason::NoFolder : ItemReason::Missing;
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS:
+        return ItemReason::Taken;
+    case ERROR_NOT_SAME_DEVICE:
+        return ItemReason::OtherVolume;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return ItemReason::InUse;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+        return ItemReason::Denied;
+    case ERROR_FILENAME_EXCED_RANGE:
+        return ItemReason::TooLong;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_DIRECTORY:
+        return ItemReason::BadName;
+    default:
+        return ItemReason::Failed;
+    }
 }
 
 // Renames the open item to a full literal path, never over anything there.
@@ -215,12 +248,15 @@ bool RenameKeepingAttributes(HANDLE item, const std::wstring& from, const std::w
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || error == ERROR_NOT_SAME_DEVICE)
         return false;
     const DWORD attributes = GetFileAttributesW(from.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & kProtectingAttributes))
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & kProtectingAttributes) ||
+        !SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+        SetLastError(error);
         return false;
-    if (!SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL))
-        return false;
+    }
     const bool renamed = RenameOpenItem(item, to);
+    const DWORD second = GetLastError();
     RestoreAttributes(renamed ? to : from, attributes);
+    SetLastError(second);
     return renamed;
 }
 
@@ -229,11 +265,21 @@ bool RenameKeepingAttributes(HANDLE item, const std::wstring& from, const std::w
 // replaced, yet nothing can be made over it: a new file made there shows the
 // name is free. The system deletes it when it is closed, or when the program
 // is killed before that, whatever its attributes: it never stays behind.
-bool IsFreeUnderWine(const std::wstring& to)
+// Done when the name is free; else why not.
+ItemReason ProbeUnderWine(const std::wstring& to)
 {
     const CItemHandle probe(CreateFileW(to.c_str(), DELETE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-    return probe.IsOpen();
+    return probe.IsOpen() ? ItemReason::Done : ReasonFor(GetLastError(), true);
+}
+
+// Whether a name is free, without making anything there: Done when it is.
+ItemReason ProbeOnWindows(const std::wstring& to)
+{
+    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return ItemReason::Taken;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND ? ItemReason::Done : ReasonFor(error, true);
 }
 
 // The item answers to exactly the name it was given.
@@ -243,19 +289,35 @@ bool FoundAs(const CItemPath& target)
     return StoredName(target, name) && name == target.Name();
 }
 
-// Renames the open item from one path to another, or leaves it where it was.
-bool MoveItem(HANDLE item, const CItemPath& from, const CItemPath& to)
+// The checks every rename of an item to a path passes first: Done when the
+// target can be made.
+ItemReason CheckTarget(const CItemPath& to)
 {
+    if (!to.HasName())
+        return ItemReason::BadName;
+    if (to.Literal().size() >= kMaxPathUnits)
+        return ItemReason::TooLong;
+    return UnderWine() ? ProbeUnderWine(to.Literal()) : ItemReason::Done;
+}
+
+// Renames the open item from one path to another, or leaves it where it was:
+// Done, or why not. An item the file system gave another name and that cannot
+// be moved back stays there: where is in moved.
+ItemReason MoveItem(HANDLE item, const CItemPath& from, const CItemPath& to, bool& stuck)
+{
+    stuck = false;
+    const ItemReason checked = CheckTarget(to);
+    if (checked != ItemReason::Done)
+        return checked;
     const std::wstring source = from.Literal(), target = to.Literal();
-    if (!to.HasName() || target.size() >= kMaxPathUnits || (UnderWine() && !IsFreeUnderWine(target)) ||
-        !RenameKeepingAttributes(item, source, target))
-        return false;
+    if (!RenameKeepingAttributes(item, source, target))
+        return ReasonFor(GetLastError(), true);
     // A file system that quietly made another name of it: back it goes.
     if (!FoundAs(to)) {
-        RenameOpenItem(item, source);
-        return false;
+        stuck = !RenameOpenItem(item, source);
+        return ItemReason::ChangedName;
     }
-    return true;
+    return ItemReason::Done;
 }
 
 // When the item was last written, in local time by the rules of that day's
@@ -315,43 +377,159 @@ std::wstring ComposeCanonically(const std::wstring& text)
     return text;
 }
 
-bool CRenameRun::Rename(const std::wstring& given)
+const ItemResult& CRenameRun::Rename(const std::wstring& given)
 {
-    const CItemPath item = ResolveItemPath(given);
+    results_.push_back(Attempt(given));
+    return results_.back();
+}
+
+const ItemResult& CRenameRun::Keep(const std::wstring& given, ItemReason reason)
+{
+    results_.push_back(KeptItem(given, reason));
+    return results_.back();
+}
+
+bool CRenameRun::AllRenamed() const
+{
+    return std::all_of(results_.begin(), results_.end(), [](const ItemResult& r) { return r.Succeeded(); });
+}
+
+bool CRenameRun::InMovedFolder(const std::wstring& key) const
+{
+    for (std::size_t slash = key.find(L'\\'); slash != std::wstring::npos; slash = key.find(L'\\', slash + 1))
+        if (renamedKeys_.count(key.substr(0, slash)))
+            return true;
+    return false;
+}
+
+ItemResult CRenameRun::Attempt(const std::wstring& given)
+{
+    ItemResult result = KeptItem(given, ItemReason::Failed);
+    const CItemPath& item = result.from;
+    const auto kept = [&result](ItemReason reason) {
+        result.reason = reason;
+        return result;
+    };
     if (!item.HasName() || !IsCreatableName(item.Name()))
-        return false;  // a drive or share root, or a name no item can have
+        return kept(ItemReason::NotAnItem);
     const std::wstring key = NameKey(item.Full());
+    const auto earlier = renamedKeys_.find(key);
+    if (earlier != renamedKeys_.end()) {
+        result = results_[earlier->second];
+        result.reason = ItemReason::Again;
+        return result;
+    }
+    // In a dry run a name claimed earlier names an item the run would have
+    // renamed already.
+    if (dryRun_ && claimedKeys_.count(key))
+        return kept(ItemReason::SameItem);
+    if (InMovedFolder(key))
+        return kept(ItemReason::FolderMoved);
     const CItemHandle handle(OpenItem(item));
     if (!handle.IsOpen())
-        return renamedKeys_.count(key) > 0;  // named again after this run renamed it
+        return kept(ReasonFor(GetLastError(), false));
     const auto folder = folders_.emplace(item.LiteralFolder(), FolderFacts());
     if (folder.second)
         folder.first->second = FactsOf(item);
     OpenedItem opened;
-    if (!Inspect(handle.Get(), item, folder.first->second, opened) || renamedItems_.count(opened.identity))
-        return false;
-    const std::wstring& name = opened.name;
+    const ItemReason inspected = Inspect(handle.Get(), item, folder.first->second, opened);
+    if (inspected != ItemReason::Done)
+        return kept(inspected);
+    if (renamedItems_.count(opened.identity))
+        return kept(ItemReason::SameItem);
+    result.from = item.Sibling(opened.name);
+    result.identity = opened.identity;
 
     TagTime local = {};
     if (rule_.UsesItemTime() && !LocalTimeOf(opened.written, local))
-        return false;
-    const std::wstring newName = rule_.UsesItemTime() ? rule_.ForItem(local).NewName(name) : rule_.NewName(name);
-    if (newName.empty() || !IsCreatableName(newName, UnderWine() ? kMaxNameUnits : 0))
-        return false;
+        return kept(ItemReason::NoTime);
+    const std::wstring newName =
+        rule_.UsesItemTime() ? rule_.ForItem(local).NewName(opened.name) : rule_.NewName(opened.name);
+    if (newName.empty())
+        return kept(ItemReason::OneWay);
+    switch (CheckName(newName, UnderWine() ? kMaxNameUnits : 0)) {
+    case NameFault::Invalid:
+        return kept(ItemReason::BadName);
+    case NameFault::TooLong:
+        return kept(ItemReason::TooLong);
+    case NameFault::None:
+        break;
+    }
     const CItemPath target = item.Sibling(newName);
-    if (!MoveItem(handle.Get(), item.Sibling(name), target))
-        return false;
-    renamed_.push_back(RenamedItem{target, item.Sibling(name), opened.identity});
-    renamedKeys_.insert(key);
+    ItemReason moved;
+    if (dryRun_) {
+        moved = WouldMove(target, folder.first->second.volume);
+    } else {
+        bool stuck = false;
+        moved = MoveItem(handle.Get(), result.from, target, stuck);
+        if (stuck)
+            result.to = target;  // where the file system put it, under some name
+    }
+    if (moved != ItemReason::Done)
+        return kept(moved);
+    result.status = dryRun_ ? ItemStatus::WouldRename : ItemStatus::Renamed;
+    result.reason = ItemReason::Done;
+    result.to = target;
+    renamedKeys_.emplace(key, results_.size());
+    claimedKeys_.insert(NameKey(target.Full()));
     renamedItems_.insert(opened.identity);
-    return true;
+    return result;
 }
 
-bool RenameBack(const RenamedItem& renamed)
+ItemReason CRenameRun::WouldMove(const CItemPath& target, unsigned long volume)
 {
-    const CItemHandle handle(OpenItem(renamed.now));
+    // The names as the items before would have left them.
+    const std::wstring key = NameKey(target.Full());
+    if (claimedKeys_.count(key))
+        return ItemReason::Taken;
+    if (InMovedFolder(key))
+        return ItemReason::NoFolder;
+    if (!renamedKeys_.count(key)) {
+        ItemReason free = CheckTarget(target);
+        if (free == ItemReason::Done && !UnderWine())
+            free = ProbeOnWindows(target.Literal());
+        if (free != ItemReason::Done)
+            return free;
+    } else if (target.Literal().size() >= kMaxPathUnits) {
+        return ItemReason::TooLong;
+    }
+    const auto folder = folders_.emplace(target.LiteralFolder(), FolderFacts());
+    if (folder.second)
+        folder.first->second = FactsOf(target);
+    return folder.first->second.volume == volume ? ItemReason::Done : ItemReason::OtherVolume;
+}
+
+ItemResult KeptItem(const std::wstring& given, ItemReason reason)
+{
+    ItemResult result;
+    result.from = ResolveItemPath(given);
+    result.reason = reason;
+    return result;
+}
+
+ItemResult RenameBack(const ItemResult& renamed)
+{
+    ItemResult result;
+    result.from = renamed.to;
+    result.identity = renamed.identity;
+    const CItemHandle handle(OpenItem(renamed.to));
+    if (!handle.IsOpen()) {
+        result.reason = ReasonFor(GetLastError(), false);
+        return result;
+    }
     OpenedItem opened;
-    return handle.IsOpen() && Inspect(handle.Get(), renamed.now, FactsOf(renamed.now), opened) &&
-           opened.identity == renamed.identity && opened.name == renamed.now.Name() &&
-           MoveItem(handle.Get(), renamed.now, renamed.before);
+    result.reason = Inspect(handle.Get(), renamed.to, FactsOf(renamed.to), opened);
+    if (result.reason != ItemReason::Done)
+        return result;
+    if (!(opened.identity == renamed.identity) || opened.name != renamed.to.Name()) {
+        result.reason = ItemReason::OtherItem;
+        return result;
+    }
+    bool stuck = false;
+    result.reason = MoveItem(handle.Get(), renamed.to, renamed.from, stuck);
+    if (result.reason == ItemReason::Done || stuck) {
+        result.to = renamed.from;
+        result.status = result.reason == ItemReason::Done ? ItemStatus::Renamed : ItemStatus::Kept;
+    }
+    return result;
 }

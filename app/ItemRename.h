@@ -1,25 +1,13 @@
 #pragma once
 
 #include "AffixRule.h"
+#include "RunReport.h"
 #include "shell/ItemPath.h"
 
 #include <map>
 #include <set>
 #include <string>
-#include <tuple>
 #include <vector>
-
-// Which item a file or folder is, whatever it is called: its volume and its
-// index there. A program that saves by writing a new file and replacing the
-// old one makes a new item.
-struct ItemIdentity {
-    unsigned long volume = 0, indexHigh = 0, indexLow = 0;
-    bool operator<(const ItemIdentity& other) const
-    {
-        return std::tie(volume, indexHigh, indexLow) < std::tie(other.volume, other.indexHigh, other.indexLow);
-    }
-    bool operator==(const ItemIdentity& other) const { return !(*this < other) && !(other < *this); }
-};
 
 // What a run needs to know of a folder once, for every item in it.
 struct FolderFacts {
@@ -27,37 +15,45 @@ struct FolderFacts {
     unsigned long volume = 0;
 };
 
-// An item a run renamed: its new and old full paths and which item it is.
-struct RenamedItem {
-    CItemPath now, before;
-    ItemIdentity identity;
-};
-
 // One rename run: renames the named files and folders, each inside its own
-// folder as the rule says. An item keeps its attributes; nothing is ever
-// replaced or copied; a symbolic link is never mistaken for what it points to.
+// folder as the rule says, and keeps what became of each. An item keeps its
+// attributes; nothing is ever replaced or copied; a symbolic link is never
+// mistaken for what it points to. A dry run checks everything the same way
+// and moves nothing: it counts the items it would rename as renamed, so a
+// later item meets the names as the real run would leave them.
 class CRenameRun {
 public:
-    explicit CRenameRun(const CAffixRule& rule) : rule_(rule) {}
+    explicit CRenameRun(const CAffixRule& rule, bool dryRun = false) : rule_(rule), dryRun_(dryRun) {}
 
-    // True when the item named now has its new name; false when it keeps its
-    // old one (the new name is taken, the item is in use, gone, a link under
-    // Wine, ...). An item named again in the same run counts once.
-    bool Rename(const std::wstring& given);
-    // What the run renamed, in order.
-    const std::vector<RenamedItem>& Renamed() const { return renamed_; }
+    // Renames the item named now, or leaves it as it is; says which and why.
+    const ItemResult& Rename(const std::wstring& given);
+    // Leaves a named item as it is, for a reason of the caller's.
+    const ItemResult& Keep(const std::wstring& given, ItemReason reason);
+    // Every named item's outcome, in the order named.
+    const std::vector<ItemResult>& Results() const { return results_; }
+    // True when every named item has (or would have) its new name.
+    bool AllRenamed() const;
 
 private:
+    ItemResult Attempt(const std::wstring& given);
+    bool InMovedFolder(const std::wstring& key) const;
+    // A dry run's answer for the move a real run would make.
+    ItemReason WouldMove(const CItemPath& target, unsigned long volume);
+
     const CAffixRule& rule_;
-    std::vector<RenamedItem> renamed_;
-    std::set<std::wstring> renamedKeys_;  // old full paths, compared as Windows compares names
+    const bool dryRun_;
+    std::vector<ItemResult> results_;
+    std::map<std::wstring, std::size_t> renamedKeys_;  // old full paths, compared as Windows compares names: result
+    std::set<std::wstring> claimedKeys_;  // new full paths
     std::set<ItemIdentity> renamedItems_;
     std::map<std::wstring, FolderFacts> folders_;  // by literal path
 };
 
 // Gives a renamed item its old name back, by the same rules: only while the
 // same item answers to the new name and the old one is free.
-bool RenameBack(const RenamedItem& renamed);
+ItemResult RenameBack(const ItemResult& renamed);
+// The outcome for an item no run reached (no affix, say).
+ItemResult KeptItem(const std::wstring& given, ItemReason reason);
 // The canonical composition (NFC) of text, as the system makes it; the text
 // as it is when the system cannot.
 std::wstring ComposeCanonically(const std::wstring& text);

@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "InstanceRecord.h"
 #include "PathList.h"
+#include "RunReport.h"
 #include "settings/File.h"
 #include "shell/Path.h"
 
@@ -10,6 +11,8 @@ namespace {
 const wchar_t kInstanceRecordName[] = L"Cobbold - Brindle";
 // Far more than any list of paths a caller writes; a larger file is not read.
 const std::uint64_t kMaxListFileSize = 64u << 20;
+// Far more than any name holds.
+const std::uint64_t kMaxAffixFileSize = 1u << 20;
 
 // A start without paths while a dialog of an earlier instance is alive only
 // brings that dialog to the front, restored if it was minimised.
@@ -24,34 +27,73 @@ bool ActivateRunningInstance(const CInstanceRecord& record)
     return true;
 }
 
+// A whole file's bytes, when it can be read and holds at most limit of them.
+bool ReadWholeFile(const std::wstring& path, std::uint64_t limit, std::string& bytes)
+{
+    CFile file;
+    if (!file.OpenRead(path) || file.Length() > limit)
+        return false;
+    bytes.assign(static_cast<std::size_t>(file.Length()), '\0');
+    return file.Read(&bytes[0], bytes.size()) == bytes.size();
+}
+
 // Adds the paths a list file names to files; false when any of its lines, or
 // the file itself, could not be read exactly.
 bool ReadPathList(const std::wstring& listFile, std::vector<std::wstring>& files)
 {
-    CFile file;
-    if (!file.OpenRead(ExtendedPath(GetFullPath(listFile))) || file.Length() > kMaxListFileSize)
-        return false;
-    std::string bytes(static_cast<std::size_t>(file.Length()), '\0');
-    if (file.Read(&bytes[0], bytes.size()) != bytes.size())
+    std::string bytes;
+    if (!ReadWholeFile(ExtendedPath(GetFullPath(listFile)), kMaxListFileSize, bytes))
         return false;
     PathList list = ParsePathList(bytes);
     files.insert(files.end(), list.paths.begin(), list.paths.end());
     return list.unreadable == 0;
 }
 
-// A command-line run: 0 when every path named got its new name, 1 otherwise.
+// The affix an affix file holds: its UTF-8 text exactly, after an optional
+// byte-order mark. False when it cannot be read exactly.
+bool ReadAffixFile(const std::wstring& affixFile, std::wstring& affix)
+{
+    std::string bytes;
+    if (!ReadWholeFile(ResolveItemPath(affixFile).Literal(), kMaxAffixFileSize, bytes) ||
+        bytes.find('\0') != std::string::npos)
+        return false;
+    const std::size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    affix.clear();
+    return AppendUtf8(bytes.data() + start, bytes.data() + bytes.size(), affix);
+}
+
+// A command-line run: 0 when every path named got its new name (or would,
+// in a dry run) and what became of each could be written where asked; 1
+// otherwise.
 int RenameFromCommandLine(CommandLine& commandLine)
 {
     bool everyListRead = true;
     for (const std::wstring& list : commandLine.lists)
         everyListRead = ReadPathList(list, commandLine.files) && everyListRead;
-    if (commandLine.files.empty())
-        return everyListRead ? 0 : 1;
 
-    CBrindle brindle(commandLine.files, commandLine.affix, commandLine.position);
-    brindle.stopFile = commandLine.stopFile;
-    const HWND dialog = brindle.CreateFromTemplate(CBrindle::TemplateId);
-    return dialog && everyListRead && brindle.allRenamed ? 0 : 1;
+    std::vector<ItemResult> results;
+    bool allRenamed = true;
+    if (!commandLine.affixFile.empty() && !ReadAffixFile(commandLine.affixFile, commandLine.affix)) {
+        for (const std::wstring& file : commandLine.files)
+            results.push_back(KeptItem(file, ItemReason::NoAffix));
+        allRenamed = false;
+    } else if (!commandLine.files.empty()) {
+        CBrindle brindle(commandLine.files, commandLine.affix, commandLine.position);
+        brindle.stopFile = commandLine.stopFile;
+        brindle.dryRun = commandLine.dryRun;
+        allRenamed = brindle.CreateFromTemplate(CBrindle::TemplateId) && brindle.allRenamed;
+        results = brindle.lastRun;
+    }
+    // A run that ended before it reached them (no dialog could be made) left
+    // the rest as they were.
+    for (std::size_t i = results.size(); i < commandLine.files.size(); ++i)
+        results.push_back(KeptItem(commandLine.files[i], ItemReason::Failed));
+    bool reported = true;
+    if (!commandLine.resultFile.empty()) {
+        const std::string text = ResultText(results);
+        reported = ReplaceFileWith(ResolveItemPath(commandLine.resultFile).Literal(), text.data(), text.size());
+    }
+    return everyListRead && allRenamed && reported ? 0 : 1;
 }
 
 }  // namespace

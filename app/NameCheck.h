@@ -15,3 +15,7 @@ const std::size_t kMaxNameUnits = 255;
 // and U+0000 to U+001F) and fits kMaxNameUnits; with a UTF-8 limit (a Linux
 // file system under Wine counts bytes), fits that many bytes as UTF-8 too.
 bool IsCreatableName(const std::wstring& relative, std::size_t utf8Limit = 0);
+// Why a name is not creatable: a forbidden character or an empty component
+// first, else a component too long.
+enum class NameFault { None, Invalid, TooLong };
+NameFault CheckName(const std::wstring& relative, std::size_t utf8Limit = 0);

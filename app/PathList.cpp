@@ -60,6 +60,33 @@ bool AppendUtf8(const char* first, const char* last, std::wstring& out)
     return true;
 }
 
+void AppendAsUtf8(const std::wstring& text, std::string& out)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t value = static_cast<char32_t>(text[i]);
+        if (sizeof(wchar_t) == 2 && value >= 0xD800 && value <= 0xDBFF && i + 1 < text.size() &&
+            text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+            value = 0x10000 + ((value - 0xD800) << 10) + (static_cast<char32_t>(text[++i]) - 0xDC00);
+        else if ((value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF)
+            value = 0xFFFD;
+        if (value < 0x80) {
+            out += static_cast<char>(value);
+        } else if (value < 0x800) {
+            out += static_cast<char>(0xC0 | value >> 6);
+            out += static_cast<char>(0x80 | (value & 0x3F));
+        } else if (value < 0x10000) {
+            out += static_cast<char>(0xE0 | value >> 12);
+            out += static_cast<char>(0x80 | (value >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (value & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | value >> 18);
+            out += static_cast<char>(0x80 | (value >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (value >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (value & 0x3F));
+        }
+    }
+}
+
 PathList ParsePathList(const std::string& bytes)
 {
     PathList list;

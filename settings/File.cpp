@@ -139,3 +139,45 @@ bool CFile::UnreadInt()
         return false;
     }
 }
+
+#ifdef _WIN32
+bool ReplaceFileWith(const std::wstring& path, const void* bytes, std::size_t size)
+{
+    // A read-only file stays as it is (the replace below would not
+    // always refuse it).
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return false;
+    // A crash or a full disk while writing must never cost the old file:
+    // the new file is complete and on disk before it takes the old one's place.
+    // It has a name of its own that nobody else writes (two runs may end at
+    // once), and a leftover from a crash is simply passed by.
+    std::wstring temporary;
+    bool written = false;
+    {
+        CFile stream;
+        for (unsigned attempt = 0; attempt < 16 && temporary.empty(); ++attempt) {
+            const std::wstring name = path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                      std::to_wstring(GetTickCount() + attempt) + L".tmp";
+            if (stream.OpenNew(name))
+                temporary = name;
+        }
+        if (temporary.empty())
+            return false;
+        stream.Write(bytes, size);
+        written = stream.Length() == size && stream.Flush();
+    }
+    // A reader that holds the file without letting it be replaced (another
+    // run starting this moment) is waited for, briefly.
+    for (int attempt = 0; written && attempt < 40; ++attempt) {
+        if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION && error != ERROR_ACCESS_DENIED)
+            break;
+        Sleep(25);
+    }
+    DeleteFileW(temporary.c_str());
+    return false;
+}
+#endif

@@ -50,3 +50,10 @@ private:
     std::uint64_t length_ = 0;
     std::uint64_t position_ = 0;
 };
+
+#ifdef _WIN32
+// Writes a file whole: the new bytes reach the disk under a name of their own
+// and only then take the old file's place, so a reader never sees half of it.
+// A read-only file stays as it is. False when the file could not be written.
+bool ReplaceFileWith(const std::wstring& path, const void* bytes, std::size_t size);
+#endif

@@ -13,6 +13,8 @@ struct ParseCase {
     AffixPosition position;
     Files lists = {};
     std::wstring stopFile = {};
+    std::wstring resultFile = {}, affixFile = {};
+    bool dryRun = false;
 };
 
 class ParseCommandLineTest : public testing::TestWithParam<ParseCase> {};
@@ -26,6 +28,9 @@ TEST_P(ParseCommandLineTest, SplitsAsTheUserMeantIt)
     EXPECT_EQ(parsed.position, c.position);
     EXPECT_EQ(parsed.lists, c.lists);
     EXPECT_EQ(parsed.stopFile, c.stopFile);
+    EXPECT_EQ(parsed.resultFile, c.resultFile);
+    EXPECT_EQ(parsed.affixFile, c.affixFile);
+    EXPECT_EQ(parsed.dryRun, c.dryRun);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -60,6 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{L"-l \"Z:\\tmp\\my list\" a -L b", {L"a"}, L"", AffixPosition::FromDialog, {L"Z:\\tmp\\my list", L"b"}},
         ParseCase{L"-l -a x y", {}, L"x", AffixPosition::FromDialog, {L"y"}},
         ParseCase{L"x -l", {L"x"}, L"", AffixPosition::FromDialog},
-        ParseCase{L"-q \"Z:\\tmp\\a stop\" -Q b c", {L"c"}, L"", AffixPosition::FromDialog, {}, L"b"}));
+        ParseCase{L"-q \"Z:\\tmp\\a stop\" -Q b c", {L"c"}, L"", AffixPosition::FromDialog, {}, L"b"},
+        ParseCase{L"-r \"r 1\" -t a -N x", {L"x"}, L"", AffixPosition::FromDialog, {}, L"", L"r 1", L"a", true},
+        ParseCase{L"-t -r -q -l -a a l q r t f", {L"f"}, L"a", AffixPosition::FromDialog, {L"l"}, L"q", L"r", L"t"}));
 
 }  // namespace

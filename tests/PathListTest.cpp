@@ -1,4 +1,5 @@
 #include "app/PathList.h"
+#include "app/RunReport.h"
 
 #include <gtest/gtest.h>
 
@@ -41,3 +42,24 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ListCase>& row) { return std::string(row.param.name); });
 
 }  // namespace
+
+// What the program writes back reads back as the same text; a result line
+// stays one line of four fields whatever the names hold.
+TEST(ResultFile, Utf8RoundTripsAndEveryLineHasFourFields)
+{
+    const std::wstring text = L"Z:\\日本 \U0001F600 caf\u00E9";
+    std::string bytes;
+    AppendAsUtf8(text, bytes);
+    std::wstring back;
+    ASSERT_TRUE(AppendUtf8(bytes.data(), bytes.data() + bytes.size(), back));
+    EXPECT_EQ(back, text);
+    bytes.clear();
+    AppendAsUtf8(std::wstring(1, static_cast<wchar_t>(0xD800)) + L"a", bytes);
+    EXPECT_EQ(bytes, "\xEF\xBF\xBD" "a");
+
+    const auto at = [](const std::wstring& path) { return CItemPath::Resolve(path, nullptr); };
+    ItemResult renamed{ItemStatus::Renamed, ItemReason::Done, at(L"C:\\a b.txt"), at(L"C:\\x_a b.txt"), {}};
+    ItemResult kept{ItemStatus::Kept, ItemReason::BadName, at(L"C:\\t\ta\nb"), CItemPath(), {}};
+    EXPECT_EQ(ResultText({renamed, kept}), "renamed\tC:\\a b.txt\tC:\\x_a b.txt\tdone\n"
+                                           "kept\tC:\\t\xEF\xBF\xBD" "a\xEF\xBF\xBD" "b\t\tbad-name\n");
+}

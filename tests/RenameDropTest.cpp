@@ -80,6 +80,68 @@ FixedClockBrindle* RenameDrop::brindle = nullptr;
 
 using NameList = std::vector<std::wstring>;
 
+// One run over the paths, without a dialog, on the same fixed clock.
+std::vector<ItemResult> RunOnce(const std::wstring& affix, AffixPosition position,
+                                const std::vector<std::wstring>& paths, bool dryRun = false)
+{
+    const CAffixRule rule(affix, TagTime{2011, 2, 27, 9, 5, 3}, position, ComposeCanonically);
+    CRenameRun run(rule, dryRun);
+    for (const std::wstring& path : paths)
+        run.Rename(path);
+    return run.Results();
+}
+
+// Each row: a tree, the paths named in one run and why each ends as it does.
+// A dry run says exactly what the run then does, and moves nothing.
+TEST(RenameRun, ADryRunForetellsTheRunAndEachItemSaysWhy)
+{
+    using R = ItemReason;
+    struct Row {
+        std::vector<std::wstring> tree;  // folders end in a backslash
+        std::wstring affix;
+        std::vector<std::wstring> named;
+        std::vector<ItemReason> reasons;
+    };
+    const Row rows[] = {
+        {{L"a.txt", L"x_a.txt", L"b.txt"}, L"x_", {L"a.txt", L"b.txt", L"B.TXT", L"gone.txt"},
+         {R::Taken, R::Done, R::Again, R::Missing}},
+        {{L"dir\\", L"dir\\f.txt"}, L"x_", {L"dir", L"dir\\f.txt"}, {R::Done, R::FolderMoved}},
+        {{L"x_a.txt"}, L"x_", {L"x_a.txt", L"a.txt"}, {R::Done, R::SameItem}},
+        {{L"a.txt", L"b.txt"}, L"missing\\", {L"a.txt", L"b.txt"}, {R::NoFolder, R::NoFolder}},
+        {{L"in\\", L"a.txt", L"in\\a.txt", L"b.txt"}, L"in\\", {L"a.txt", L"b.txt"}, {R::Taken, R::Done}},
+        {{L"c.txt", L"d"}, L"_v1.0", {L"c.txt", L"d", L"C:\\"}, {R::Done, R::OneWay, R::NotAnItem}},
+        {{L"e.txt"}, L"<", {L"e.txt"}, {R::BadName}},
+    };
+    for (const Row& row : rows) {
+        TempFolder place;
+        for (const std::wstring& item : row.tree) {
+            if (item.back() == L'\\')
+                CreateDirectoryW((place / item).c_str(), nullptr);
+            else
+                WriteFileBytes(place / item, "item");
+        }
+        std::vector<std::wstring> named;
+        for (const std::wstring& name : row.named)
+            named.push_back(name.find(L':') == std::wstring::npos ? place / name : name);
+        const AffixPosition position = row.affix[0] == L'_' ? AffixPosition::End : AffixPosition::Head;
+        const NameList before = NamesIn(place.Path());
+        const std::vector<ItemResult> planned = RunOnce(row.affix, position, named, true);
+        EXPECT_EQ(NamesIn(place.Path()), before) << row.affix;
+        const std::vector<ItemResult> done = RunOnce(row.affix, position, named);
+        ASSERT_EQ(planned.size(), row.reasons.size());
+        ASSERT_EQ(done.size(), row.reasons.size());
+        for (std::size_t i = 0; i < row.reasons.size(); ++i) {
+            const bool moves = row.reasons[i] == R::Done || row.reasons[i] == R::Again;
+            EXPECT_EQ(planned[i].reason, row.reasons[i]) << row.named[i];
+            EXPECT_EQ(done[i].reason, row.reasons[i]) << row.named[i];
+            EXPECT_EQ(planned[i].status, moves ? ItemStatus::WouldRename : ItemStatus::Kept) << row.named[i];
+            EXPECT_EQ(done[i].status, moves ? ItemStatus::Renamed : ItemStatus::Kept) << row.named[i];
+            EXPECT_EQ(planned[i].to.Full(), done[i].to.Full()) << row.named[i];
+            EXPECT_EQ(PathExists(done[i].to.Full()), moves) << row.named[i];
+        }
+    }
+}
+
 TEST_F(RenameDrop, TheWorkedExampleAddsAndTakesOff)
 {
     Make(L"report.txt");
@@ -284,34 +346,34 @@ TEST_F(RenameDrop, NamesNoWindowsPathCanHoldAreNeverAttempted)
         std::wstring affix;
         AffixPosition position;
         std::wstring name;
-        bool renamed;
+        ItemReason reason;
     };
+    const ItemReason renamed = ItemReason::Done, bad = ItemReason::BadName, tooLong = ItemReason::TooLong;
     const std::wstring japanese = std::wstring(76, L'\u3042') + L".txt";
     const Row rows[] = {
-        {L"a:b", AffixPosition::Head, L"f.txt", false},  // a stream on Windows, a new file under Wine
-        {L"*", AffixPosition::End, L"f.txt", false},
-        {L"?", AffixPosition::Head, L"f.txt", false},
-        {L"\"", AffixPosition::Head, L"f.txt", false},
-        {L"<", AffixPosition::Head, L"f.txt", false},
-        {L">", AffixPosition::Head, L"f.txt", false},
-        {L"|", AffixPosition::Head, L"f.txt", false},
-        {L"\x01", AffixPosition::Head, L"f.txt", false},
-        {L"\\Y", AffixPosition::Head, L"f.txt", false},  // an empty folder name before the item
-        {L"x", AffixPosition::Head, std::wstring(250, L'a') + L".txt", true},  // 255 units
-        {L"x", AffixPosition::Head, std::wstring(251, L'a') + L".txt", false},  // 256
-        {std::wstring(40000, L'A'), AffixPosition::Head, L"f.txt", false},
+        {L"a:b", AffixPosition::Head, L"f.txt", bad},  // a stream on Windows, a new file under Wine
+        {L"*", AffixPosition::End, L"f.txt", bad},
+        {L"?", AffixPosition::Head, L"f.txt", bad},
+        {L"\"", AffixPosition::Head, L"f.txt", bad},
+        {L"<", AffixPosition::Head, L"f.txt", bad},
+        {L">", AffixPosition::Head, L"f.txt", bad},
+        {L"|", AffixPosition::Head, L"f.txt", bad},
+        {L"\x01", AffixPosition::Head, L"f.txt", bad},
+        {L"\\Y", AffixPosition::Head, L"f.txt", bad},  // an empty folder name before the item
+        {L"x", AffixPosition::Head, std::wstring(250, L'a') + L".txt", renamed},  // 255 units
+        {L"x", AffixPosition::Head, std::wstring(251, L'a') + L".txt", tooLong},  // 256
+        {std::wstring(40000, L'A'), AffixPosition::Head, L"f.txt", tooLong},
         // 86 units, but 262 bytes in UTF-8: more than a Linux name holds.
-        {std::wstring(10, L'\u5B57'), AffixPosition::Head, japanese, false},
+        {std::wstring(10, L'\u5B57'), AffixPosition::Head, japanese, tooLong},
     };
     for (const Row& row : rows) {
         TempFolder place;
         WriteFileBytes(place / row.name, "item");
-        Use(row.affix, row.position);
-        brindle->pendingFiles = {place / row.name};
-        brindle->RenameFiles(L"", AffixPosition::FromDialog);
-        EXPECT_EQ(brindle->allRenamed, row.renamed) << row.affix.substr(0, 8) << row.name.size();
+        const bool moves = row.reason == ItemReason::Done;
+        EXPECT_EQ(RunOnce(row.affix, row.position, {place / row.name}).front().reason, row.reason)
+            << row.affix.substr(0, 8) << row.name.size();
         EXPECT_EQ(NamesIn(place.Path()).size(), 1u);
-        EXPECT_EQ(PathExists(place / row.name), !row.renamed) << row.affix.substr(0, 8) << row.name.size();
+        EXPECT_EQ(PathExists(place / row.name), !moves) << row.affix.substr(0, 8) << row.name.size();
     }
 }
 
@@ -349,15 +411,14 @@ TEST_F(RenameDrop, AnAffixOntoAnotherVolumeMovesNothing)
     std::wstring up;
     for (std::size_t at = here.find(L'\\'); (at = here.find(L'\\', at + 1)) != std::wstring::npos;)
         up += L"../";
-    Use(up + L"../dev/shm/brindle-" + std::to_wstring(GetCurrentProcessId()) + L"/", AffixPosition::Head);
+    const std::wstring affix = up + L"../dev/shm/brindle-" + std::to_wstring(GetCurrentProcessId()) + L"/";
     WriteFileBytes(folder / L"big.bin", std::string(1 << 20, 'b'));
-    brindle->pendingFiles = {here + L"\\big.bin"};
-    brindle->RenameFiles(L"", AffixPosition::FromDialog);
+    EXPECT_EQ(RunOnce(affix, AffixPosition::Head, {here + L"\\big.bin"}, true).front().reason, ItemReason::OtherVolume);
+    EXPECT_EQ(RunOnce(affix, AffixPosition::Head, {here + L"\\big.bin"}).front().reason, ItemReason::OtherVolume);
     const bool moved = DeleteFileW((other + L"\\big.bin").c_str()) != FALSE;
     EXPECT_TRUE(RemoveDirectoryW(other.c_str()));  // nothing left there, not even an empty claim
     EXPECT_FALSE(moved);
     EXPECT_EQ(ReadFileBytes(folder / L"big.bin").size(), 1u << 20);
-    EXPECT_FALSE(brindle->allRenamed);
 }
 
 // Undo gives each item of the last drop its old name back, where that is
@@ -415,8 +476,10 @@ TEST_F(RenameDrop, ATakenNameOrAnOpenFileKeepsItsName)
     Make(L"open.txt");
     HANDLE held = CreateFileW((folder / L"open.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::vector<ItemResult> results = RunOnce(L"x_", AffixPosition::Head, {folder / L"open.txt"});
     Drop({L"open.txt", L"gone.txt"});
     CloseHandle(held);
+    EXPECT_EQ(results.front().reason, ItemReason::InUse);
     EXPECT_TRUE(PathExists(folder / L"open.txt"));
     EXPECT_EQ(Names(), (NameList{L"20110227_report.txt", L"open.txt", L"report.txt"}));
 }

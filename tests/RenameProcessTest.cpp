@@ -106,4 +106,27 @@ TEST_F(CommandLineRename, ExitCodeOneWhenAnyPathKeepsItsNameListsIncluded)
     EXPECT_TRUE(PathExists(folder / L"x_b.txt"));
 }
 
+// A caller learns what became of each path, in order; a dry run tells the
+// same and moves nothing; an affix from a file may start with a dash.
+TEST_F(CommandLineRename, TheResultFileSaysWhatBecameOfEachPath)
+{
+    for (const wchar_t* name : {L"report.txt", L"memo.txt", L"memo-draft.txt"})
+        WriteFileBytes(folder / name, "f");
+    WriteFileBytes(folder / L"affix", "-draft");
+    const std::wstring paths = L" report.txt memo.txt nothing.txt", options = L"-s -t affix -r \"" + folder / L"result" + L"\"";
+    const std::string dir(folder.Path().begin(), folder.Path().end());
+    const std::string expected = "\t" + dir + "\\report.txt\t" + dir + "\\report-draft.txt\tdone\n"
+                                 "kept\t" + dir + "\\memo.txt\t\ttaken\n"
+                                 "kept\t" + dir + "\\nothing.txt\t\tmissing\n";
+    EXPECT_EQ(Run(L"-n " + options + paths, folder.Path()), 1u);
+    EXPECT_EQ(ReadFileBytes(folder / L"result"), "would-rename" + expected);
+    EXPECT_TRUE(PathExists(folder / L"report.txt"));
+    EXPECT_EQ(Run(options + paths, folder.Path()), 1u);
+    EXPECT_EQ(ReadFileBytes(folder / L"result"), "renamed" + expected);
+    EXPECT_TRUE(PathExists(folder / L"report-draft.txt"));
+    // No result where none can be written: the run says so.
+    EXPECT_EQ(Run(L"-s -t affix -r \"" + folder / L"no folder\\result" + L"\" report-draft.txt", folder.Path()), 1u);
+    EXPECT_TRUE(PathExists(folder / L"report.txt"));
+}
+
 }  // namespace

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "shell/ItemPath.h"
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+// Which item a file or folder is, whatever it is called: its volume and its
+// index there. A program that saves by writing a new file and replacing the
+// old one makes a new item.
+struct ItemIdentity {
+    unsigned long volume = 0, indexHigh = 0, indexLow = 0;
+    bool operator<(const ItemIdentity& other) const
+    {
+        return std::tie(volume, indexHigh, indexLow) < std::tie(other.volume, other.indexHigh, other.indexLow);
+    }
+    bool operator==(const ItemIdentity& other) const { return !(*this < other) && !(other < *this); }
+};
+
+// What became of one named item.
+enum class ItemStatus { Renamed, WouldRename, Kept };
+
+// Why, from a closed set: a caller can act on each.
+enum class ItemReason {
+    Done,           // it has (or a dry run would give it) its new name
+    Again,          // named again after this run renamed it: counted once
+    SameItem,       // the run renamed this item already, under another of its names
+    NotAnItem,      // a drive, a share, or a name no item can have
+    Missing,        // no such file or folder
+    FolderMoved,    // its folder was renamed earlier in the run
+    Link,           // a symbolic link, which Wine would follow
+    InUse,          // another program holds it
+    Denied,         // the system refused access
+    NoTime,         // its last-write time could not be read (\f)
+    OneWay,         // a second run could not give this name back
+    BadName,        // the new name is one Windows cannot hold
+    TooLong,        // the new path is longer than file calls take
+    Taken,          // the new name is taken
+    NoFolder,       // the folder the new name leads into does not exist
+    OtherVolume,    // the new name lies on another volume: a rename never copies
+    ChangedName,    // the file system would have made another name of it
+    OtherItem,      // (undo) another item has the name now
+    NoAffix,        // there was no affix to apply
+    Stopped,        // the run was stopped before it reached the item
+    Failed,         // anything else the system refused
+};
+
+// One named item's outcome. from is where the item was; to where it is (or
+// would be) now, empty when it has no new place.
+struct ItemResult {
+    ItemStatus status = ItemStatus::Kept;
+    ItemReason reason = ItemReason::Failed;
+    CItemPath from, to;
+    ItemIdentity identity;  // of an item renamed, for an undo
+
+    bool Succeeded() const { return status != ItemStatus::Kept; }
+    // Renamed by this very line, not counted again.
+    bool Moved() const { return status == ItemStatus::Renamed && reason == ItemReason::Done; }
+};
+
+// The words a result file uses.
+const char* StatusWord(ItemStatus status);
+const char* ReasonWord(ItemReason reason);
+
+// A result file's text: UTF-8, one line per named item in the order given,
+// each "status TAB old path TAB new path TAB reason" ending in LF. A control
+// character, which no Windows name holds, shows as U+FFFD so every line stays
+// one line of four fields.
+std::string ResultText(const std::vector<ItemResult>& results);
