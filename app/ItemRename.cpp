@@ -301,11 +301,9 @@ ItemReason CheckTarget(const CItemPath& to)
 }
 
 // Renames the open item from one path to another, or leaves it where it was:
-// Done, or why not. An item the file system gave another name and that cannot
-// be moved back stays there: where is in moved.
-ItemReason MoveItem(HANDLE item, const CItemPath& from, const CItemPath& to, bool& stuck)
+// Done, or why not.
+ItemReason MoveItem(HANDLE item, const CItemPath& from, const CItemPath& to)
 {
-    stuck = false;
     const ItemReason checked = CheckTarget(to);
     if (checked != ItemReason::Done)
         return checked;
@@ -314,7 +312,7 @@ ItemReason MoveItem(HANDLE item, const CItemPath& from, const CItemPath& to, boo
         return ReasonFor(GetLastError(), true);
     // A file system that quietly made another name of it: back it goes.
     if (!FoundAs(to)) {
-        stuck = !RenameOpenItem(item, source);
+        RenameOpenItem(item, source);
         return ItemReason::ChangedName;
     }
     return ItemReason::Done;
@@ -456,20 +454,13 @@ ItemResult CRenameRun::Attempt(const std::wstring& given)
         break;
     }
     const CItemPath target = item.Sibling(newName);
-    ItemReason moved;
-    if (dryRun_) {
-        moved = WouldMove(target, folder.first->second.volume);
-    } else {
-        bool stuck = false;
-        moved = MoveItem(handle.Get(), result.from, target, stuck);
-        if (stuck)
-            result.to = target;  // where the file system put it, under some name
-    }
+    result.to = target;  // planned, whether or not it can be
+    const ItemReason moved =
+        dryRun_ ? WouldMove(target, folder.first->second.volume) : MoveItem(handle.Get(), result.from, target);
     if (moved != ItemReason::Done)
         return kept(moved);
     result.status = dryRun_ ? ItemStatus::WouldRename : ItemStatus::Renamed;
     result.reason = ItemReason::Done;
-    result.to = target;
     renamedKeys_.emplace(key, results_.size());
     claimedKeys_.insert(NameKey(target.Full()));
     renamedItems_.insert(opened.identity);
@@ -525,11 +516,9 @@ ItemResult RenameBack(const ItemResult& renamed)
         result.reason = ItemReason::OtherItem;
         return result;
     }
-    bool stuck = false;
-    result.reason = MoveItem(handle.Get(), renamed.to, renamed.from, stuck);
-    if (result.reason == ItemReason::Done || stuck) {
-        result.to = renamed.from;
-        result.status = result.reason == ItemReason::Done ? ItemStatus::Renamed : ItemStatus::Kept;
-    }
+    result.to = renamed.from;
+    result.reason = MoveItem(handle.Get(), renamed.to, renamed.from);
+    if (result.reason == ItemReason::Done)
+        result.status = ItemStatus::Renamed;
     return result;
 }

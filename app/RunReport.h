@@ -46,8 +46,8 @@ enum class ItemReason {
     Failed,         // anything else the system refused
 };
 
-// One named item's outcome. from is where the item was; to where it is (or
-// would be) now, empty when it has no new place.
+// One named item's outcome. from is where the item was; to is its new place
+// (done, or planned where a rename was tried), empty when it has none.
 struct ItemResult {
     ItemStatus status = ItemStatus::Kept;
     ItemReason reason = ItemReason::Failed;

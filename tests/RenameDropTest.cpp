@@ -137,7 +137,7 @@ TEST(RenameRun, ADryRunForetellsTheRunAndEachItemSaysWhy)
             EXPECT_EQ(planned[i].status, moves ? ItemStatus::WouldRename : ItemStatus::Kept) << row.named[i];
             EXPECT_EQ(done[i].status, moves ? ItemStatus::Renamed : ItemStatus::Kept) << row.named[i];
             EXPECT_EQ(planned[i].to.Full(), done[i].to.Full()) << row.named[i];
-            EXPECT_EQ(PathExists(done[i].to.Full()), moves) << row.named[i];
+            EXPECT_TRUE(!moves || PathExists(done[i].to.Full())) << row.named[i];
         }
     }
 }

@@ -116,7 +116,7 @@ TEST_F(CommandLineRename, TheResultFileSaysWhatBecameOfEachPath)
     const std::wstring paths = L" report.txt memo.txt nothing.txt", options = L"-s -t affix -r \"" + folder / L"result" + L"\"";
     const std::string dir(folder.Path().begin(), folder.Path().end());
     const std::string expected = "\t" + dir + "\\report.txt\t" + dir + "\\report-draft.txt\tdone\n"
-                                 "kept\t" + dir + "\\memo.txt\t\ttaken\n"
+                                 "kept\t" + dir + "\\memo.txt\t" + dir + "\\memo-draft.txt\ttaken\n"
                                  "kept\t" + dir + "\\nothing.txt\t\tmissing\n";
     EXPECT_EQ(Run(L"-n " + options + paths, folder.Path()), 1u);
     EXPECT_EQ(ReadFileBytes(folder / L"result"), "would-rename" + expected);

@@ -37,7 +37,7 @@ names() { find . -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort; }
     run brindle --version
     [ "$status" -eq 0 ]
     [[ $output =~ ^brindle\ [0-9]+\.[0-9]+\.[0-9]+$ ]]
-    for call in "-a x_ -s -pics" "--frobnicate ics" "-a" "-a x_" "-p"; do
+    for call in "-a x_ -s -pics" "--frobnicate ics" "-a" "-a x_" "-p" "-n"; do
         # shellcheck disable=SC2086 # the words are the call
         run brindle $call
         [ "$status" -eq 2 ]
@@ -87,7 +87,7 @@ names() { find . -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort; }
     for name in 'a\b.txt' 'my "q" file.txt' 'c:d.txt' 'star*.txt'; do
         [[ $output == *"'$name' has a name"* ]]
     done
-    for affix in 'a:b' 'x"' 'q?' $'t\tab' '-draft' "x y\\" $'\xff'; do
+    for affix in 'a:b' 'x"' 'q?' $'t\tab' $'\xff'; do
         run brindle -a "$affix" -s good.txt
         [ "$status" -eq 2 ]
         [[ $output == *"the affix"* ]]
@@ -108,7 +108,9 @@ names() { find . -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort; }
     touch "$long"
     run brindle -a x_ -p report.txt notes.txt b.txt c.txt
     [ "$status" -eq 1 ]
-    [ "$output" = "$(printf "brindle: not renamed: '%s'\n" report.txt b.txt c.txt)" ]
+    [ "$output" = "brindle: kept 'report.txt': 'x_report.txt' exists
+brindle: kept 'b.txt': 'x_b.txt' exists
+brindle: kept 'c.txt': 'x_c.txt' exists" ]
     [ "$(cat report.txt)" = old ]
     [ "$(cat x_report.txt)" = taken ]
     [ -e x_notes.txt ]
@@ -117,6 +119,46 @@ names() { find . -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort; }
     run brindle -a "$(printf '字%.0s' {1..10})" -p "$long"
     [ "$status" -eq 1 ]
     [ -e "$long" ]
+}
+
+@test "-v and -n say what is (or would be) renamed, each kept path says why, any affix reaches the program" {
+    mkdir dir && touch report.txt x_report.txt notes.txt dir/inner.txt
+    local before
+    before=$(names)
+    run brindle -n -a x_ -p report.txt notes.txt dir dir/inner.txt
+    [ "$status" -eq 1 ]
+    [ "$output" = "brindle: would keep 'report.txt': 'x_report.txt' exists
+would rename 'notes.txt' -> 'x_notes.txt'
+would rename 'dir' -> 'x_dir'
+brindle: would keep 'dir/inner.txt': its folder was renamed earlier in this run" ]
+    [ "$(names)" = "$before" ]
+    run brindle --verbose -a x_ -p -- notes.txt ./dir/
+    [ "$status" -eq 0 ]
+    [ "$output" = "renamed 'notes.txt' -> 'x_notes.txt'
+renamed './dir/' -> './x_dir'" ]
+    run brindle -a -draft -s -- x_notes.txt
+    [ "$status" -eq 0 ] && [ -e x_notes-draft.txt ]
+}
+
+@test "the launcher's pieces, without Wine: quoting, refusals, paths as Windows reads them" {
+    # shellcheck source=/dev/null
+    source "$TREE/brindle"
+    export LC_ALL=C  # as its main sets it: bytes
+    quote_name $'a\tb\x7f'
+    [ "$REPLY" = "'a\\x09b\\x7f'" ]
+    quote_name $'caf\xe9 \xe6\x97\xa5'
+    [ "$REPLY" = "'caf\\xe9 \\xe6\\x97\\xa5'" ]
+    has_forbidden 'a|b' && ! has_forbidden $'a b\x7f'
+    mkdir 'x y' && touch 'x y/f' && ln -s 'x y' link
+    local here
+    here=$(pwd -P)
+    bad=0
+    check_paths 'x y/f' link/f ./'x y'// . link 2>/dev/null
+    [ "$bad" -eq 1 ]  # the link itself
+    # shellcheck disable=SC2154 # set by check_paths
+    [ "${windows[*]}" = "Z:${here//\//\\}\\x y\\f Z:${here//\//\\}\\x y Z:${here//\//\\}" ]
+    reason_words no-folder "'x/y'"
+    [ "$REPLY" = "no folder to hold 'x/y'" ]
 }
 
 # The program itself, as a file manager's drop or a hand-written command line
@@ -167,7 +209,7 @@ program() {
         [ "$SECONDS" -lt 10 ]  # 3 s, then a stop between two items and the report
         local renamed kept
         renamed=$(names | grep -c "^${signal%:*}_file") || true
-        kept=$(grep -c "^brindle: not renamed: 'file" <<<"$output") || true
+        kept=$(grep -c "^brindle: kept 'file.*: the run was stopped before it" <<<"$output") || true
         [ "$renamed" -gt 0 ] && [ "$kept" -gt 0 ] && [ $((renamed + kept)) -eq 3000 ]
         [ "$(names | wc -l)" -eq 3001 ]
         for name in "${files[@]}"; do
