@@ -392,12 +392,20 @@ bool CRenameRun::AllRenamed() const
     return std::all_of(results_.begin(), results_.end(), [](const ItemResult& r) { return r.Succeeded(); });
 }
 
-bool CRenameRun::InMovedFolder(const std::wstring& key) const
+bool CRenameRun::InMovedFolder(const std::wstring& path, bool exactly) const
 {
+    const std::wstring key = exactly ? path : NameKey(path);
     for (std::size_t slash = key.find(L'\\'); slash != std::wstring::npos; slash = key.find(L'\\', slash + 1))
-        if (renamedKeys_.count(key.substr(0, slash)))
+        if (exactly ? renamedPaths_.count(key.substr(0, slash)) > 0 : renamedKeys_.count(key.substr(0, slash)) > 0)
             return true;
     return false;
+}
+
+ItemResult CRenameRun::Again(std::size_t earlier) const
+{
+    ItemResult result = results_[earlier];
+    result.reason = ItemReason::Again;
+    return result;
 }
 
 ItemResult CRenameRun::Attempt(const std::wstring& given)
@@ -410,22 +418,25 @@ ItemResult CRenameRun::Attempt(const std::wstring& given)
     };
     if (!item.HasName() || !IsCreatableName(item.Name()))
         return kept(ItemReason::NotAnItem);
-    const std::wstring key = NameKey(item.Full());
-    const auto earlier = renamedKeys_.find(key);
-    if (earlier != renamedKeys_.end()) {
-        result = results_[earlier->second];
-        result.reason = ItemReason::Again;
-        return result;
-    }
-    // In a dry run a name claimed earlier names an item the run would have
-    // renamed already.
-    if (dryRun_ && claimedKeys_.count(key))
-        return kept(ItemReason::SameItem);
-    if (InMovedFolder(key))
+    // A dry run moves no folder: it knows by the name. Linux tells names apart
+    // by case.
+    if (dryRun_ && InMovedFolder(item.Full(), UnderWine()))
         return kept(ItemReason::FolderMoved);
+    const std::wstring key = NameKey(item.Full());
     const CItemHandle handle(OpenItem(item));
-    if (!handle.IsOpen())
-        return kept(ReasonFor(GetLastError(), false));
+    if (!handle.IsOpen()) {
+        // Gone: the run may have moved it, or its folder, already. (A name
+        // Windows cannot find even without regard to case.)
+        const DWORD error = GetLastError();
+        const auto earlier = renamedKeys_.find(key);
+        if (earlier != renamedKeys_.end())
+            return Again(earlier->second);
+        if (dryRun_ && claimedKeys_.count(key))
+            return kept(ItemReason::SameItem);  // where the dry run would have put an item
+        if (InMovedFolder(item.Full(), false))
+            return kept(ItemReason::FolderMoved);
+        return kept(ReasonFor(error, false));
+    }
     const auto folder = folders_.emplace(item.LiteralFolder(), FolderFacts());
     if (folder.second)
         folder.first->second = FactsOf(item);
@@ -433,8 +444,13 @@ ItemResult CRenameRun::Attempt(const std::wstring& given)
     const ItemReason inspected = Inspect(handle.Get(), item, folder.first->second, opened);
     if (inspected != ItemReason::Done)
         return kept(inspected);
-    if (renamedItems_.count(opened.identity))
+    if (renamedItems_.count(opened.identity)) {
+        // By this name (a dry run moved nothing), or by another of its names.
+        const auto earlier = renamedKeys_.find(key);
+        if (earlier != renamedKeys_.end() && results_[earlier->second].identity == opened.identity)
+            return Again(earlier->second);
         return kept(ItemReason::SameItem);
+    }
     result.from = item.Sibling(opened.name);
     result.identity = opened.identity;
 
@@ -462,6 +478,7 @@ ItemResult CRenameRun::Attempt(const std::wstring& given)
     result.status = dryRun_ ? ItemStatus::WouldRename : ItemStatus::Renamed;
     result.reason = ItemReason::Done;
     renamedKeys_.emplace(key, results_.size());
+    renamedPaths_.insert(item.Full());
     claimedKeys_.insert(NameKey(target.Full()));
     renamedItems_.insert(opened.identity);
     return result;
@@ -473,7 +490,7 @@ ItemReason CRenameRun::WouldMove(const CItemPath& target, unsigned long volume)
     const std::wstring key = NameKey(target.Full());
     if (claimedKeys_.count(key))
         return ItemReason::Taken;
-    if (InMovedFolder(key))
+    if (InMovedFolder(target.Full(), UnderWine()))
         return ItemReason::NoFolder;
     if (!renamedKeys_.count(key)) {
         ItemReason free = CheckTarget(target);

@@ -36,15 +36,21 @@ public:
 
 private:
     ItemResult Attempt(const std::wstring& given);
-    bool InMovedFolder(const std::wstring& key) const;
+    // Whether a folder above the path is one the run renamed; exactly: by
+    // the same spelling, else without regard to case.
+    bool InMovedFolder(const std::wstring& path, bool exactly) const;
+    ItemResult Again(std::size_t earlier) const;
     // A dry run's answer for the move a real run would make.
     ItemReason WouldMove(const CItemPath& target, unsigned long volume);
 
     const CAffixRule& rule_;
     const bool dryRun_;
     std::vector<ItemResult> results_;
-    std::map<std::wstring, std::size_t> renamedKeys_;  // old full paths, compared as Windows compares names: result
-    std::set<std::wstring> claimedKeys_;  // new full paths
+    // Old full paths, compared as Windows compares names, and their results;
+    // the same paths as spelled; new full paths, compared as Windows does.
+    std::map<std::wstring, std::size_t> renamedKeys_;
+    std::set<std::wstring> renamedPaths_;
+    std::set<std::wstring> claimedKeys_;
     std::set<ItemIdentity> renamedItems_;
     std::map<std::wstring, FolderFacts> folders_;  // by literal path
 };
