@@ -130,7 +130,7 @@ brindle: kept 'c.txt': 'x_c.txt' exists" ]
     [ "$output" = "brindle: would keep 'report.txt': 'x_report.txt' exists
 would rename 'notes.txt' -> 'x_notes.txt'
 would rename 'dir' -> 'x_dir'
-brindle: would keep 'dir/inner.txt': its folder was renamed earlier in this run" ]
+brindle: would keep 'dir/inner.txt': its folder would be renamed before it" ]
     [ "$(names)" = "$before" ]
     run brindle --verbose -a x_ -p -- notes.txt ./dir/
     [ "$status" -eq 0 ]
