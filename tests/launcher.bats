@@ -3,16 +3,11 @@
 # private folder, a private Wine prefix, no X display unless a test makes one.
 
 load support/dialog
+load support/tree
 
 setup_file() {
-    local repo
-    repo=$(cd "$BATS_TEST_DIRNAME/.." && pwd)
     export TREE=$BATS_FILE_TMPDIR/tree
-    mkdir -p "$TREE/scripts" "$TREE/cmake" "$TREE/build/windows"
-    cp "$repo/brindle" "$repo/CMakeLists.txt" "$TREE/"
-    cp "$repo/scripts/setup-deps" "$TREE/scripts/"
-    cp "$repo/cmake/wine-run" "$repo/cmake/japanese-fonts.reg" "$TREE/cmake/"
-    cp "$repo/build/windows/brindle.exe" "$TREE/build/windows/"
+    make_launcher_tree "$TREE"
     export SHARED_PREFIX=$BATS_FILE_TMPDIR/wine
 }
 
