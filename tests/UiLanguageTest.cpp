@@ -141,4 +141,51 @@ TEST(UiLanguage, EveryLabelFitsItsControl)
     EXPECT_EQ(checked, 10);
 }
 
+// How far right a character's ink runs from its top row to its bottom row,
+// drawn in a font: a backslash runs right, a yen sign stands straight.
+double InkSlant(HFONT font, wchar_t character)
+{
+    const int size = 40;
+    const HDC screen = GetDC(nullptr);
+    const HDC dc = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+    ReleaseDC(nullptr, screen);
+    const HGDIOBJ oldBitmap = SelectObject(dc, bitmap), oldFont = SelectObject(dc, font);
+    const RECT all = {0, 0, size, size};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    TextOutW(dc, 8, 4, &character, 1);
+    std::vector<double> middles;  // of each row with ink, top to bottom
+    for (int y = 0; y < size; ++y) {
+        int sum = 0, count = 0;
+        for (int x = 0; x < size; ++x)
+            if (GetPixel(dc, x, y) != RGB(255, 255, 255)) {
+                sum += x;
+                ++count;
+            }
+        if (count)
+            middles.push_back(static_cast<double>(sum) / count);
+    }
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return middles.empty() ? 0 : middles.back() - middles.front();
+}
+
+// The tag menu writes the tags with a backslash: a Japanese desktop's font
+// may draw it as a yen sign, as Japanese users know it; every other must draw
+// a backslash.
+TEST(UiLanguage, TheMenuFontWritesTheBackslashAsTheDesktopDoes)
+{
+    if (JapaneseExpected())
+        GTEST_SKIP() << "a Japanese desktop keeps its own convention";
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof metrics;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+    const HFONT font = CreateFontIndirectW(&metrics.lfMenuFont);
+    EXPECT_GT(InkSlant(font, L'\\'), 2.0);
+    EXPECT_LT(InkSlant(font, L'/'), -2.0);  // the measure itself reads a slant
+    DeleteObject(font);
+}
+
 }  // namespace
