@@ -154,6 +154,8 @@ renamed './dir/' -> './x_dir'" ]
     [ "${windows[*]}" = "Z:${here//\//\\}\\x y\\f Z:${here//\//\\}\\x y Z:${here//\//\\}" ]
     reason_words no-folder "'x/y'"
     [ "$REPLY" = "no folder to hold 'x/y'" ]
+    exec_quoted '/a b/$x"%\'  # a desktop entry's Exec: quoted, then the string's own escape
+    [ "$REPLY" = '"/a b/\\$x\\"%%\\\\"' ]
 }
 
 # The program itself, as a file manager's drop or a hand-written command line
