@@ -154,7 +154,10 @@ renamed './dir/' -> './x_dir'" ]
     [ "${windows[*]}" = "Z:${here//\//\\}\\x y\\f Z:${here//\//\\}\\x y Z:${here//\//\\}" ]
     reason_words no-folder "'x/y'"
     [ "$REPLY" = "no folder to hold 'x/y'" ]
-    exec_quoted '/a b/$x"%\'  # a desktop entry's Exec: quoted, then the string's own escape
+    # A desktop entry's Exec: quoted, then the string's own escape.
+    # shellcheck disable=SC1003,SC2016 # the literal text is the point
+    exec_quoted '/a b/$x"%\'
+    # shellcheck disable=SC2016
     [ "$REPLY" = '"/a b/\\$x\\"%%\\\\"' ]
 }
 
