@@ -20,21 +20,21 @@ struct ControlLayout {
     DWORD style;       // besides WS_CHILD | WS_VISIBLE
 };
 
-const DWORD kTabGroup = WS_TABSTOP | WS_GROUP;
-
+// The controls in tab order; the keyboard's rules (groups, tab stops) are
+// checked as properties below.
 const ControlLayout kControls[] = {
-    {IDC_AFFIX, L"ComboBox", L"", {55, 5, 65, 275}, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP},
-    {IDC_TAG_BUTTON, L"Button", L">", {121, 4, 12, 14}, BS_PUSHBUTTON | WS_TABSTOP},
-    {IDC_HEAD, L"Button", L"先頭", {20, 40, 32, 10}, BS_AUTORADIOBUTTON | WS_GROUP},
-    {IDC_END, L"Button", L"末尾", {85, 40, 32, 10}, BS_AUTORADIOBUTTON},
-    {IDC_TOPMOST, L"Button", L"ウィンドウを常に最前面に表示", {5, 60, 110, 10}, BS_AUTOCHECKBOX | WS_TABSTOP},
-    {IDC_SENDTO, L"Button", L"「送る(&N)」メニューに登録する", {5, 75, 110, 10}, BS_AUTOCHECKBOX | WS_TABSTOP},
-    {IDC_HISTORY_COUNT, L"ComboBox", L"", {55, 88, 74, 77}, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP},
-    {IDC_HELP_BUTTON, L"Button", L"ヘルプ", {5, 105, 60, 14}, BS_PUSHBUTTON | WS_TABSTOP},
-    {IDC_EXIT, L"Button", L"終了", {70, 105, 60, 14}, BS_PUSHBUTTON | WS_TABSTOP},
-    {-1, L"Static", L"履歴の保持数", {5, 90, 48, 8}, SS_LEFT | WS_GROUP},
+    {-1, L"Static", L"追加する文字", {5, 8, 46, 8}, SS_LEFT},
+    {IDC_AFFIX, L"ComboBox", L"", {55, 5, 65, 275}, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL},
+    {IDC_TAG_BUTTON, L"Button", L">", {121, 4, 12, 14}, BS_PUSHBUTTON},
     {-1, L"Button", L"追加・削除位置", {5, 25, 125, 30}, BS_GROUPBOX},
-    {-1, L"Static", L"追加する文字", {5, 8, 46, 8}, SS_LEFT | WS_GROUP},
+    {IDC_HEAD, L"Button", L"先頭", {20, 40, 32, 10}, BS_AUTORADIOBUTTON},
+    {IDC_END, L"Button", L"末尾", {85, 40, 32, 10}, BS_AUTORADIOBUTTON},
+    {IDC_TOPMOST, L"Button", L"ウィンドウを常に最前面に表示", {5, 60, 110, 10}, BS_AUTOCHECKBOX},
+    {IDC_SENDTO, L"Button", L"「送る(&N)」メニューに登録する", {5, 75, 110, 10}, BS_AUTOCHECKBOX},
+    {-1, L"Static", L"履歴の保持数", {5, 90, 48, 8}, SS_LEFT},
+    {IDC_HISTORY_COUNT, L"ComboBox", L"", {55, 88, 74, 77}, CBS_DROPDOWNLIST | WS_VSCROLL},
+    {IDC_HELP_BUTTON, L"Button", L"ヘルプ", {5, 105, 60, 14}, BS_PUSHBUTTON},
+    {IDC_EXIT, L"Button", L"終了", {70, 105, 60, 14}, BS_PUSHBUTTON},
 };
 
 std::wstring TextOf(HWND window)
@@ -78,8 +78,7 @@ TEST(MainDialogTemplate, BuildsTheControlsInTabOrderWithTheirStylesAndPlaces)
 
         const DWORD actual = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
         EXPECT_EQ(actual & (WS_CHILD | WS_VISIBLE), static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
-        EXPECT_EQ(actual & kTabGroup, layout.style & kTabGroup);
-        EXPECT_EQ(actual & 0xFFFF & ~WS_TABSTOP & ~WS_GROUP, layout.style & 0xFFFF);
+        EXPECT_EQ(actual & 0xFFFF, layout.style & 0xFFFF);
 
         // The dialog manager scales position and size each on its own.
         RECT expected = layout.dialogUnits;
@@ -96,6 +95,89 @@ TEST(MainDialogTemplate, BuildsTheControlsInTabOrderWithTheirStylesAndPlaces)
         control = GetWindow(control, GW_HWNDNEXT);
     }
     EXPECT_EQ(control, nullptr);
+}
+
+bool IsRadio(HWND control)
+{
+    return (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+}
+
+// The keyboard reaches every control that takes input, and an arrow key moves
+// only within a group: a radio group opens and closes with WS_GROUP. Every
+// control shows whole, and none covers another but a group box what it frames.
+TEST(MainDialogTemplate, GroupsTabStopsAndPlacesHoldForTheKeyboardAndTheEye)
+{
+    PlainDialog dialog;
+    ASSERT_NE(dialog.CreateFromTemplate(IDD_BRINDLE), nullptr);
+    RECT client;
+    GetClientRect(dialog.m_hWnd, &client);
+    std::vector<HWND> controls;
+    for (HWND child = GetWindow(dialog.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        controls.push_back(child);
+    std::vector<RECT> places;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const LONG style = GetWindowLongW(controls[i], GWL_STYLE);
+        const bool radio = IsRadio(controls[i]);
+        const bool opens = i == 0 || !IsRadio(controls[i - 1]);
+        if (radio && opens) {
+            EXPECT_TRUE(style & WS_GROUP) << i;
+        }
+        if (!radio && i > 0 && IsRadio(controls[i - 1])) {
+            EXPECT_TRUE(style & WS_GROUP) << "control " << i << " leaves the radio group open";
+        }
+        wchar_t className[16] = {};
+        GetClassNameW(controls[i], className, 16);
+        if (std::wstring(className) == L"ComboBox" || (!radio && std::wstring(className) == L"Button" &&
+                                                        (style & BS_TYPEMASK) != BS_GROUPBOX)) {
+            EXPECT_TRUE(style & WS_TABSTOP) << i;
+        }
+        RECT place;
+        GetWindowRect(controls[i], &place);
+        MapWindowPoints(nullptr, dialog.m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+        EXPECT_TRUE(place.left >= 0 && place.top >= 0 && place.right <= client.right && place.bottom <= client.bottom)
+            << i;
+        places.push_back(place);
+    }
+    for (std::size_t i = 0; i < places.size(); ++i)
+        for (std::size_t j = i + 1; j < places.size(); ++j) {
+            RECT both, joined;
+            if (!IntersectRect(&both, &places[i], &places[j]))
+                continue;
+            // Only a frame holding the other whole.
+            UnionRect(&joined, &places[i], &places[j]);
+            const bool framed = EqualRect(&joined, &places[i]) || EqualRect(&joined, &places[j]);
+            const bool frame = (GetWindowLongW(controls[i], GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX ||
+                               (GetWindowLongW(controls[j], GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+            EXPECT_TRUE(framed && frame) << "controls " << i << " and " << j << " overlap";
+        }
+}
+
+// An arrow key moves between Start and End only: from any other control it
+// never changes the position.
+TEST(MainDialogTemplate, ArrowKeysChangeThePositionOnlyOnItsButtons)
+{
+    PlainDialog dialog;
+    ASSERT_NE(dialog.CreateFromTemplate(IDD_BRINDLE), nullptr);
+    ShowWindow(dialog.m_hWnd, SW_SHOW);
+    const HWND head = GetDlgItem(dialog.m_hWnd, IDC_HEAD), end = GetDlgItem(dialog.m_hWnd, IDC_END);
+    const auto press = [&](UINT key) {
+        MSG message = {GetFocus(), WM_KEYDOWN, key, 0, 0, {0, 0}};
+        IsDialogMessageW(dialog.m_hWnd, &message);
+    };
+    CheckRadioButton(dialog.m_hWnd, IDC_HEAD, IDC_END, IDC_END);
+    for (int id : {IDC_TOPMOST, IDC_SENDTO, IDC_HELP_BUTTON, IDC_EXIT, IDC_TAG_BUTTON})
+        for (UINT key : {VK_DOWN, VK_UP, VK_RIGHT, VK_LEFT, VK_DOWN, VK_DOWN}) {
+            SetFocus(GetDlgItem(dialog.m_hWnd, id));
+            press(key);
+            EXPECT_NE(GetFocus(), head) << id;
+            EXPECT_EQ(SendMessageW(end, BM_GETCHECK, 0, 0), BST_CHECKED) << id;
+        }
+    SetFocus(end);
+    press(VK_DOWN);
+    EXPECT_EQ(GetFocus(), head);
+    EXPECT_EQ(SendMessageW(head, BM_GETCHECK, 0, 0), BST_CHECKED);
+    press(VK_DOWN);
+    EXPECT_EQ(GetFocus(), end);
 }
 
 TEST(MainDialogTemplate, NoButtonIsTheDefaultPushButton)

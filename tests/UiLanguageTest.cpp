@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwctype>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -52,8 +54,8 @@ TEST(UiLanguage, DialogMenuHintAndManualSpeakTheDesktopsLanguage)
     RecordingBrindle brindle(folder / L"brindle.dat");
     ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
 
-    EXPECT_EQ(TextOf(brindle.headButton->m_hWnd), japanese ? L"先頭" : L"Start");
-    EXPECT_EQ(TextOf(GetDlgItem(brindle.m_hWnd, IDC_EXIT)), japanese ? L"終了" : L"Exit");
+    EXPECT_EQ(TextOf(brindle.headButton->m_hWnd), japanese ? L"先頭" : L"&Start");
+    EXPECT_EQ(TextOf(GetDlgItem(brindle.m_hWnd, IDC_EXIT)), japanese ? L"終了" : L"E&xit");
     EXPECT_EQ(ToolTipProbe(brindle.m_hToolTip).Text(),
               japanese ? L"ファイルをD&Dするとファイル名が変更されます" : L"Drop files or folders here to rename them");
     wchar_t item[64] = {};
@@ -139,6 +141,47 @@ TEST(UiLanguage, EveryLabelFitsItsControl)
         ++checked;
     }
     EXPECT_EQ(checked, 10);
+}
+
+// Every label of the English face has a letter of its own, and Alt with it
+// reaches the label's control: a static label's is the combo box after it.
+TEST(UiLanguage, EveryEnglishLabelHasAMnemonicThatReachesItsControl)
+{
+    if (JapaneseExpected())
+        GTEST_SKIP() << "the Japanese face keeps its own texts";
+    TempFolder folder;
+    RecordingBrindle brindle(folder / L"brindle.dat");
+    ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
+    std::vector<wchar_t> letters;
+    int reached = 0;
+    for (HWND child = GetWindow(brindle.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[16] = {};
+        GetClassNameW(child, className, 16);
+        const bool label = std::wstring(className) == L"Static";
+        const std::wstring text = TextOf(child);
+        if ((!label && std::wstring(className) != L"Button") || text == L">" ||
+            (GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX)
+            continue;
+        const std::size_t amp = text.find(L'&');
+        ASSERT_NE(amp, std::wstring::npos) << "no mnemonic: " << text.size() << " characters";
+        const wchar_t letter = static_cast<wchar_t>(towupper(text[amp + 1]));
+        EXPECT_EQ(std::count(letters.begin(), letters.end(), letter), 0) << static_cast<char>(letter);
+        letters.push_back(letter);
+        // A push button's or check box's letter acts at once (exit, Send To):
+        // pressed here are the labels' and the radio buttons'.
+        const LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
+        if (!label && type != BS_AUTORADIOBUTTON)
+            continue;
+        const HWND target = label ? GetWindow(child, GW_HWNDNEXT) : child;
+        SetFocus(brindle.tagButton->m_hWnd);
+        MSG alt = {brindle.tagButton->m_hWnd, WM_SYSCHAR, towlower(letter), 1u << 29, 0, {0, 0}};
+        IsDialogMessageW(brindle.m_hWnd, &alt);
+        const HWND focus = GetFocus();
+        EXPECT_TRUE(focus == target || IsChild(target, focus)) << "Alt+" << static_cast<char>(letter);
+        ++reached;
+    }
+    EXPECT_EQ(letters.size(), 8u);  // Affix, Start, End, Always on top, Send To, History, Help, Exit
+    EXPECT_EQ(reached, 4);
 }
 
 // How far right a character's ink runs from its top row to its bottom row,
