@@ -100,6 +100,8 @@ int RenameFromCommandLine(CommandLine& commandLine)
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLineText, int)
 {
+    // A portable program runs from Downloads, where anything may lie beside it.
+    LoadOnlySystemDlls();
     try {
         CommandLine commandLine = ParseCommandLine(commandLineText);
         const bool interactive = commandLine.files.empty() && commandLine.lists.empty();

@@ -103,3 +103,8 @@ std::wstring LiteralPath(const std::wstring& path)
         return L"\\\\?\\UNC\\" + path.substr(2);
     return L"\\\\?\\" + path;
 }
+
+bool LoadOnlySystemDlls()
+{
+    return SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
+}

@@ -20,6 +20,11 @@ std::wstring AddBackslash(const std::wstring& path);
 std::wstring RenameExtension(const std::wstring& path, const std::wstring& extension);
 // The running executable's full path.
 std::wstring GetModulePath();
+// From now on every DLL the process loads by name comes from the system
+// folder, never from the program's own (a download folder, where anything
+// may lie beside it). DLLs the system already loaded, and those it loads for
+// the program's own imports before it runs, are not affected.
+bool LoadOnlySystemDlls();
 // The full path of a relative, drive-relative or slash-separated one; the
 // path itself when the platform cannot make it full.
 std::wstring GetFullPath(const std::wstring& path);

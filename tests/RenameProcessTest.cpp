@@ -129,4 +129,23 @@ TEST_F(CommandLineRename, TheResultFileSaysWhatBecameOfEachPath)
     EXPECT_TRUE(PathExists(folder / L"report.txt"));
 }
 
+// A program started from Downloads loads no DLL that lies beside it under a
+// system DLL's name: once protected, a process finds such names in the
+// system folder. (Without the protection the planted one is taken, so the
+// plant works.) These two are loaded when the window is themed and drawn;
+// what the system loads for the program's own imports, before it runs, only
+// Windows protects (KnownDLLs).
+TEST_F(CommandLineRename, OnceProtectedADllPlantedBesideTheProgramIsNeverLoaded)
+{
+    const std::wstring probe = folder / L"dll_probe.exe";
+    ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\dll_probe.exe").c_str(), probe.c_str(), FALSE));
+    for (const wchar_t* name : {L"uxtheme.dll", L"dwmapi.dll"}) {
+        ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\planted_dll.dll").c_str(), (folder / name).c_str(), FALSE));
+        ChildProcess plain(probe, std::wstring(name), folder.Path());
+        EXPECT_EQ(plain.WaitForExit(), 1u) << name;
+        ChildProcess guarded(probe, std::wstring(name) + L" protected", folder.Path());
+        EXPECT_EQ(guarded.WaitForExit(), 0u) << name;
+    }
+}
+
 }  // namespace
