@@ -152,6 +152,17 @@ bool CBrindle::ApplySettings(CMapData& settings, WINDOWPLACEMENT& placement)
             control.LoadStateOrDefault(settings.Map(row.key), row.fallback);
     }
 
+    // Damaged settings may store both positions, or neither: exactly one
+    // button is checked, Start when unclear (the system may already have
+    // unchecked one of two).
+    CMapData &head = settings.Map(L"Prefix"), &end = settings.Map(L"Suffix");
+    const bool unclear = head.HasInteger(L"Check") && end.HasInteger(L"Check") &&
+                         (head.Integer(L"Check") == BST_CHECKED) == (end.Integer(L"Check") == BST_CHECKED);
+    if (unclear || headButton->IsChecked() == endButton->IsChecked()) {
+        headButton->SetCheck(BST_CHECKED);
+        endButton->SetCheck(BST_UNCHECKED);
+    }
+
     // The box shows what the shell has, whatever was stored.
     sendToBox->SetCheck(IsRegisteredInSendTo() ? BST_CHECKED : BST_UNCHECKED);
 

@@ -319,6 +319,18 @@ TEST_F(Persistence, OtherKeysPlainDamagedAndReadOnlyFiles)
     ASSERT_EQ(Close(dialog), 0u);
     EXPECT_EQ(Saved().Map(L"History").Integer(L"Index"), 2);
 
+    // Neither position, or both: exactly one button is checked, Start.
+    for (int both : {0, 1}) {
+        CMapData unclear = Defaults();
+        unclear.Map(L"Prefix").Integer(L"Check") = unclear.Map(L"Suffix").Integer(L"Check") = both;
+        ASSERT_TRUE(SaveMapCompressed(settings, unclear));
+        dialog = Start();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_HEAD), BST_CHECKED) << both;
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_END), BST_UNCHECKED) << both;
+        ASSERT_EQ(Close(dialog), 0u);
+    }
+
     // Read-only: shown, then left exactly as it was.
     SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_READONLY);
     const std::string before = ReadFileBytes(settings);
