@@ -234,4 +234,27 @@ TEST(DialogDispatch, DestroyingTheObjectDestroysItsWindow)
     EXPECT_FALSE(IsWindow(handle));
 }
 
+// Before its object is bound the dialog procedure leaves everything to the
+// dialog manager; at a window's last message the object lets go of it, and a
+// subclassed control's hook goes with the control, whichever goes first.
+TEST(DialogDispatch, NoObjectBeforeBindingOrAfterTheWindowsLastMessage)
+{
+    const HWND unbound = CreateWindowW(L"STATIC", L"abc", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(unbound, nullptr);
+    EXPECT_EQ(CDialog::DialogProc(unbound, WM_GETTEXTLENGTH, 0, 0), FALSE);  // DefWindowProcW: 3
+
+    CWindow control;
+    control.SetHandle(unbound);
+    control.Subclass();
+    PlainDialog dialog;
+    const HWND handle = dialog.CreateFromTemplate(200);
+    ASSERT_NE(handle, nullptr);
+    DestroyWindow(handle);
+    DestroyWindow(unbound);
+    EXPECT_EQ(dialog.m_hWnd, nullptr);
+    EXPECT_EQ(GetWindowLongPtrW(handle, GWLP_USERDATA), 0);
+    EXPECT_EQ(control.m_hWnd, nullptr);
+    EXPECT_FALSE(control.m_subclassed);
+}
+
 }  // namespace

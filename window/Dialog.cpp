@@ -14,9 +14,26 @@ CDialog::~CDialog()
 
 HWND CDialog::CreateFromTemplate(int templateId, HWND owner)
 {
-    m_hWnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner,
-                                reinterpret_cast<DLGPROC>(WndProc), reinterpret_cast<LPARAM>(this));
-    return m_hWnd;
+    const HWND window = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner,
+                                           DialogProc, reinterpret_cast<LPARAM>(this));
+    m_hWnd = window;
+    return window;
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // No exception may unwind through the platform's frames.
+    try {
+        auto* object = reinterpret_cast<CWindow*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+        if (!object && message == WM_INITDIALOG && lParam) {
+            auto* dialog = reinterpret_cast<CDialog*>(lParam);
+            dialog->Bind(hWnd);
+            object = dialog;
+        }
+        return object ? object->WindowProc(hWnd, message, wParam, lParam) : FALSE;
+    } catch (...) {
+        return FALSE;
+    }
 }
 
 LRESULT CDialog::DefaultProc(UINT, WPARAM, LPARAM)

@@ -16,6 +16,11 @@ public:
     // through WM_INITDIALOG; returns the handle, null on failure.
     HWND CreateFromTemplate(int templateId, HWND owner = nullptr);
 
+    // Every dialog's procedure: binds the object at WM_INITDIALOG, then hands
+    // each message to it. A message before that, or after WM_NCDESTROY, is
+    // left to the dialog manager (FALSE); it never calls DefWindowProcW.
+    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
     // Unhandled: the dialog manager does its own default processing.
     LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Sees each message of the loop before the dialog manager does; true

@@ -63,8 +63,16 @@ void CWindow::Bind(HWND hWnd)
     SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
-LRESULT CWindow::WindowProc(HWND, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CWindow::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_NCDESTROY) {
+        // The window's last message: it no longer leads to this object, and
+        // the object no longer names it, whichever of the two goes first.
+        const LRESULT result = Dispatch(message, wParam, lParam);
+        SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
+        m_hWnd = nullptr;
+        return result;
+    }
     if (message == WM_DESTROY) {
         const LRESULT result = OnDestroy(wParam, lParam);
         Unlink();
@@ -249,8 +257,16 @@ void CWindow::Subclass()
 LRESULT CALLBACK CWindow::SubclassThunk(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR, DWORD_PTR object)
 {
+    auto* window = reinterpret_cast<CWindow*>(object);
     try {
-        return reinterpret_cast<CWindow*>(object)->SubclassProc(hWnd, message, wParam, lParam);
+        if (message == WM_NCDESTROY) {
+            // The control goes before its wrapper: the hook goes with it.
+            RemoveWindowSubclass(hWnd, SubclassThunk, SubclassHookId);
+            window->m_subclassed = false;
+            window->m_hWnd = nullptr;
+            return DefSubclassProc(hWnd, message, wParam, lParam);
+        }
+        return window->SubclassProc(hWnd, message, wParam, lParam);
     } catch (...) {
         return 0;
     }

@@ -76,7 +76,8 @@ public:
     virtual LRESULT OnRButtonDown(WPARAM wParam, LPARAM lParam);
     virtual LRESULT OnRButtonUp(WPARAM wParam, LPARAM lParam);
 
-    // The one window procedure of the framework, also every dialog's procedure.
+    // The one window procedure of the framework's windows (dialogs have
+    // CDialog::DialogProc).
     static LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     // Destroys the window, if any; its WM_DESTROY runs before this returns.
@@ -107,8 +108,12 @@ public:
 
     enum { SubclassHookId = 1 };
 
+protected:
+    // Ties the object and the window together until the window's last
+    // message, WM_NCDESTROY, unties them.
+    void Bind(HWND hWnd);
+
 private:
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
-    void Bind(HWND hWnd);
     void AdoptParent(CWindow* parent);
 };
