@@ -310,11 +310,10 @@ ItemReason MoveItem(HANDLE item, const CItemPath& from, const CItemPath& to)
     const std::wstring source = from.Literal(), target = to.Literal();
     if (!RenameKeepingAttributes(item, source, target))
         return ReasonFor(GetLastError(), true);
-    // A file system that quietly made another name of it: back it goes.
-    if (!FoundAs(to)) {
-        RenameOpenItem(item, source);
-        return ItemReason::ChangedName;
-    }
+    // A file system that quietly made another name of it: back it goes. One
+    // that will not take it back leaves it there, and the run says so.
+    if (!FoundAs(to))
+        return RenameOpenItem(item, source) ? ItemReason::ChangedName : ItemReason::Stranded;
     return ItemReason::Done;
 }
 

@@ -40,6 +40,7 @@ enum class ItemReason {
     NoFolder,       // the folder the new name leads into does not exist
     OtherVolume,    // the new name lies on another volume: a rename never copies
     ChangedName,    // the file system would have made another name of it
+    Stranded,       // ... and the item could not be given its old name back
     OtherItem,      // (undo) another item has the name now
     NoAffix,        // there was no affix to apply
     Stopped,        // the run was stopped before it reached the item
