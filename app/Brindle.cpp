@@ -12,6 +12,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <utility>
 #include <iterator>
 
 namespace {
@@ -75,9 +76,7 @@ CBrindle::~CBrindle() = default;
 
 LRESULT CBrindle::OnInitDialog(WPARAM, LPARAM)
 {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    SendMessageW(m_hWnd, WM_SETICON, ICON_BIG,
-                 reinterpret_cast<LPARAM>(LoadIconW(instance, MAKEINTRESOURCEW(IDI_BRINDLE))));
+    SetIcons(GetDpiForWindow(m_hWnd));
 
     affixBox = CreateControl<CComboBox>(this, IDC_AFFIX);
     // Adding and resetting leaves both the list and the edit field empty.
@@ -361,8 +360,26 @@ void CBrindle::UndoLastDrop()
         RenameBack(*item);
 }
 
+void CBrindle::SetIcons(UINT dpi)
+{
+    // Each drawn for its size at this DPI, never scaled from another.
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (const auto& icon : {std::make_pair(ICON_BIG, SM_CXICON), std::make_pair(ICON_SMALL, SM_CXSMICON)}) {
+        const int size = GetSystemMetricsForDpi(icon.second, dpi ? dpi : USER_DEFAULT_SCREEN_DPI);
+        const HANDLE image = LoadImageW(instance, MAKEINTRESOURCEW(IDI_BRINDLE), IMAGE_ICON, size, size, 0);
+        const LRESULT before =
+            SendMessageW(m_hWnd, WM_SETICON, static_cast<WPARAM>(icon.first), reinterpret_cast<LPARAM>(image));
+        if (before)
+            DestroyIcon(reinterpret_cast<HICON>(before));
+    }
+}
+
 LRESULT CBrindle::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Moved to a monitor of another DPI (Windows only): the dialog manager
+    // scales the dialog and its controls; the icons are chosen again.
+    if (message == WM_DPICHANGED)
+        SetIcons(HIWORD(wParam));
     if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == IDM_UNDO) {
         UndoLastDrop();
         return TRUE;

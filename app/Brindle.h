@@ -80,6 +80,8 @@ private:
     bool ApplySettings(CMapData& settings, WINDOWPLACEMENT& placement);
     void SaveSettings();
     void ShowTagMenu();
+    // Gives the window its large and small icon for a DPI.
+    void SetIcons(UINT dpi);
     void OpenManual();
     // The history count box's number; -1 (keep all) when it shows none.
     int HistoryLimit() const;

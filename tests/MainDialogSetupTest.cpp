@@ -26,8 +26,9 @@ TEST(MainDialogSetup, AnInteractiveRunIsShownWithItsControlsReady)
     const HWND dialog = brindle.m_hWnd;
     EXPECT_TRUE(IsWindowVisible(dialog));
 
-    const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BRINDLE));
-    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0)), icon);
+    // The program's icon, large and small (their sizes are checked per DPI).
+    EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0), 0);
 
     ASSERT_TRUE(brindle.affixBox && brindle.historyCountBox && brindle.topMostBox &&
                 brindle.sendToBox && brindle.headButton && brindle.endButton && brindle.tagButton);

@@ -197,7 +197,7 @@ TEST(Resources, DialogMenuAndIconAreJapanese)
     EXPECT_NE(FindResourceExW(nullptr, RT_GROUP_ICON, MAKEINTRESOURCEW(IDI_BRINDLE), kJapanese), nullptr);
 }
 
-TEST(Resources, TheIconGroupHoldsSixteenThirtyTwoAndFortyEightPixels)
+TEST(Resources, TheIconGroupHoldsEverySizeTheDesktopAsksFor)
 {
     HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_BRINDLE), RT_GROUP_ICON);
     ASSERT_NE(found, nullptr);
@@ -206,7 +206,7 @@ TEST(Resources, TheIconGroupHoldsSixteenThirtyTwoAndFortyEightPixels)
     std::vector<int> sizes;
     for (WORD i = 0; i < count; ++i)
         sizes.push_back(group[6 + 14 * i]);  // GRPICONDIRENTRY.bWidth
-    EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48}));
+    EXPECT_EQ(sizes, (std::vector<int>{16, 24, 32, 48, 64}));  // small and large at 96, 144, 192 DPI
 }
 
 TEST(Resources, TheTagMenuListsEveryTagOfTheTableInItsOrder)

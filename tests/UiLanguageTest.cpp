@@ -184,6 +184,43 @@ TEST(UiLanguage, EveryEnglishLabelHasAMnemonicThatReachesItsControl)
     EXPECT_EQ(reached, 4);
 }
 
+// At the DPI the desktop is set to (BRINDLE_EXPECT_DPI, a prefix of its own),
+// the dialog is drawn for it: every control inside the window, the drop hint
+// over all of it, the icons at the sizes the desktop asks for, not scaled.
+TEST(UiLanguage, AtTheDesktopsDpiTheDialogIsDrawnForIt)
+{
+    wchar_t expected[8] = {};
+    if (!GetEnvironmentVariableW(L"BRINDLE_EXPECT_DPI", expected, 8))
+        GTEST_SKIP() << "run at 96 DPI";
+    const UINT dpi = static_cast<UINT>(_wtoi(expected));
+    TempFolder folder;
+    RecordingBrindle brindle(folder / L"brindle.dat");
+    ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
+    EXPECT_EQ(GetDpiForWindow(brindle.m_hWnd), dpi);
+    RECT client;
+    GetClientRect(brindle.m_hWnd, &client);
+    EXPECT_GE(client.right, MulDiv(200, static_cast<int>(dpi), 96));  // 135 dialog units, scaled with the font
+    for (HWND child = GetWindow(brindle.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT place;
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, brindle.m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+        EXPECT_TRUE(place.left >= 0 && place.top >= 0 && place.right <= client.right && place.bottom <= client.bottom)
+            << GetDlgCtrlID(child);
+    }
+    const ToolTipProbe hint(brindle.m_hToolTip);
+    EXPECT_TRUE(EqualRect(&hint.tool.rect, &client));
+    for (const auto& icon : {std::make_pair(ICON_BIG, SM_CXICON), std::make_pair(ICON_SMALL, SM_CXSMICON)}) {
+        const HICON shown = reinterpret_cast<HICON>(SendMessageW(brindle.m_hWnd, WM_GETICON, icon.first, 0));
+        ICONINFO info = {};
+        BITMAP bits = {};
+        ASSERT_TRUE(shown && GetIconInfo(shown, &info)) << icon.first;
+        GetObjectW(info.hbmColor, sizeof bits, &bits);
+        EXPECT_EQ(bits.bmWidth, GetSystemMetricsForDpi(icon.second, dpi)) << icon.first;
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+    }
+}
+
 // How far right a character's ink runs from its top row to its bottom row,
 // drawn in a font: a backslash runs right, a yen sign stands straight.
 double InkSlant(HFONT font, wchar_t character)
