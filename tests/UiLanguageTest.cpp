@@ -5,6 +5,8 @@
 #include "TestSupport.h"
 #include "ToolTipProbe.h"
 
+#include <oleacc.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -182,6 +184,41 @@ TEST(UiLanguage, EveryEnglishLabelHasAMnemonicThatReachesItsControl)
     }
     EXPECT_EQ(letters.size(), 8u);  // Affix, Start, End, Always on top, Send To, History, Help, Exit
     EXPECT_EQ(reached, 4);
+}
+
+// What a screen reader hears for each button, check box and radio button:
+// its label, without the mnemonic's ampersand.
+TEST(UiLanguage, AScreenReaderHearsEachButtonsLabel)
+{
+    // IAccessible's own IID (MinGW's import library has been seen to hand a wrong one).
+    const IID accessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+    TempFolder folder;
+    RecordingBrindle brindle(folder / L"brindle.dat");
+    ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
+    int heard = 0;
+    for (HWND child = GetWindow(brindle.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[16] = {};
+        GetClassNameW(child, className, 16);
+        std::wstring label = TextOf(child);
+        if (std::wstring(className) != L"Button" || label == L">")
+            continue;
+        label.erase(std::remove(label.begin(), label.end(), L'&'), label.end());
+        IAccessible* object = nullptr;
+        ASSERT_EQ(AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT), accessible,
+                                             reinterpret_cast<void**>(&object)),
+                  S_OK);
+        VARIANT self;
+        VariantInit(&self);
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR name = nullptr;
+        EXPECT_EQ(object->get_accName(self, &name), S_OK);
+        EXPECT_EQ(std::wstring(name ? name : L""), label) << GetDlgCtrlID(child);
+        SysFreeString(name);
+        object->Release();
+        ++heard;
+    }
+    EXPECT_EQ(heard, 7);  // Position, Start, End, Always on top, Send To, Help, Exit
 }
 
 // At the DPI the desktop is set to (BRINDLE_EXPECT_DPI, a prefix of its own),
