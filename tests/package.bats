@@ -36,6 +36,34 @@ setup() {
     [ -f brindle/README.txt ]
     grep -q "Brindle $version" brindle/Manual/en.html
 
+    # Scoop's and winget's manifests: they parse, hold the fields their
+    # schemas require, name this zip by its hash, and what they name is in it.
+    /usr/bin/python3 - "$BATS_TEST_TMPDIR/dist" "$version" "${lines[1]}" <<'EOT'
+import json, sys, yaml, zipfile
+dist, version, digest = sys.argv[1:]
+zip_name = f"brindle-{version}-win64.zip"
+names = zipfile.ZipFile(f"{dist}/{zip_name}").namelist()
+scoop = json.load(open(f"{dist}/brindle.json"))
+assert scoop["version"] == version and scoop["hash"] == digest and scoop["url"].endswith("/" + zip_name)
+assert all(scoop[key] for key in ("description", "homepage", "license", "checkver", "autoupdate"))
+assert f'{scoop["extract_dir"]}/{scoop["bin"]}' in names
+assert "persist" not in scoop and "brindle.dat" in scoop["pre_install"] and "brindle.dat" in scoop["pre_uninstall"]
+kinds = {}
+for part in ("", ".installer", ".locale.en-US"):
+    manifest = yaml.safe_load(open(f"{dist}/winget/Cobbold.Brindle{part}.yaml"))
+    assert manifest["PackageIdentifier"] == "Cobbold.Brindle" and manifest["PackageVersion"] == version
+    assert manifest["ManifestVersion"] == "1.6.0"
+    kinds[manifest["ManifestType"]] = manifest
+installer = kinds["installer"]
+assert installer["InstallerType"] == "zip" and installer["NestedInstallerType"] == "portable"
+assert installer["ArchiveBinariesDependOnPath"] is True
+assert installer["Installers"][0]["InstallerSha256"] == digest.upper()
+assert installer["NestedInstallerFiles"][0]["RelativeFilePath"].replace("\\", "/") in names
+locale = kinds["defaultLocale"]
+assert all(locale[key] for key in ("PackageLocale", "Publisher", "PackageName", "License", "ShortDescription"))
+assert kinds["version"]["DefaultLocale"] == "en-US"
+EOT
+
     export WINEPREFIX=$BATS_TEST_TMPDIR/prefix
     "$REPO/cmake/wine-run" brindle/brindle.exe >/dev/null 2>&1 3>&- &
     local program=$!
