@@ -1,6 +1,8 @@
 // The main dialog's commands, in this process.
 #include "app/Brindle.h"
 #include "resource.h"
+#include "RecordingBrindle.h"
+#include "TagMenuTexts.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -9,20 +11,6 @@
 
 namespace {
 
-// Records the documents it is asked to open and keeps its settings private.
-class RecordingBrindle : public CBrindle {
-public:
-    explicit RecordingBrindle(const std::wstring& settings) : CBrindle({}, L"", AffixPosition::FromDialog), settings_(settings) {}
-
-    std::vector<std::wstring> opened;
-
-protected:
-    std::wstring SettingsPath() const override { return settings_; }
-    void OpenDocument(const std::wstring& path) override { opened.push_back(path); }
-
-private:
-    std::wstring settings_;
-};
 
 class Commands : public testing::Test {
 protected:
@@ -112,9 +100,8 @@ TEST_F(Commands, TheTagMenuOpensOnTheButton)
     EXPECT_EQ(g_menuRect.left, button.left);
     EXPECT_EQ(g_menuRect.top, button.top);
     ASSERT_EQ(g_menuItems.size(), kDateTagCount);
-    EXPECT_EQ(g_menuItems[0], L"\\y\t現在の年(2桁)");
-    EXPECT_EQ(g_menuItems[1], L"\\e\t現在の年(4桁)");
-    EXPECT_EQ(g_menuItems[6], L"\\s\t現在の秒(2桁)");
+    for (std::size_t i = 0; i < kDateTagCount; ++i)
+        EXPECT_EQ(g_menuItems[i], kJapaneseTagTexts[i]);
 }
 
 TEST_F(Commands, TheHistoryCountCutsTheListAtOnce)

@@ -2,16 +2,13 @@
 #include "window/Dialog.h"
 #include "window/Menu.h"
 #include "ToolTipProbe.h"
+#include "WindowProbes.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 namespace {
 
-bool IsTopMost(HWND window)
-{
-    return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-}
 
 // The test template's dialog with its controls wrapped.
 class ControlsTest : public testing::Test {

@@ -3,6 +3,7 @@
 #include "resource.h"
 #include "settings/SettingsFile.h"
 #include "TestSupport.h"
+#include "WindowProbes.h"
 #include "ToolTipProbe.h"
 
 #include <commctrl.h>
@@ -67,7 +68,7 @@ TEST(MainDialogSetup, TheAlwaysOnTopBoxDrivesTheDialogFromCode)
         ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
         hint = brindle.m_hToolTip;
         ASSERT_NE(hint, nullptr);
-        const auto topMost = [&] { return (GetWindowLongW(brindle.m_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+        const auto topMost = [&] { return IsTopMost(brindle.m_hWnd); };
         EXPECT_FALSE(topMost());
         brindle.topMostBox->SetCheck(BST_CHECKED);
         EXPECT_TRUE(topMost());

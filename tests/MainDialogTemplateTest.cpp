@@ -2,6 +2,9 @@
 // the tag menu, the icon group and the manifest.
 #include "app/AffixRule.h"
 #include "resource.h"
+#include "PlainDialog.h"
+#include "TagMenuTexts.h"
+#include "WindowProbes.h"
 #include "window/Dialog.h"
 
 #include <gtest/gtest.h>
@@ -37,21 +40,13 @@ const ControlLayout kControls[] = {
     {IDC_EXIT, L"Button", L"終了", {70, 105, 60, 14}, BS_PUSHBUTTON},
 };
 
-std::wstring TextOf(HWND window)
-{
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return text;
-}
-
-class PlainDialog : public CDialog {};
 
 TEST(MainDialogTemplate, BuildsTheControlsInTabOrderWithTheirStylesAndPlaces)
 {
     PlainDialog dialog;
     ASSERT_NE(dialog.CreateFromTemplate(IDD_BRINDLE), nullptr);
     const HWND window = dialog.m_hWnd;
-    EXPECT_EQ(TextOf(window), L"Brindle");
+    EXPECT_EQ(WindowText(window), L"Brindle");
     EXPECT_FALSE(IsWindowVisible(window));  // shown by the set-up, never by the template
     const DWORD style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
     const DWORD frame = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -74,7 +69,7 @@ TEST(MainDialogTemplate, BuildsTheControlsInTabOrderWithTheirStylesAndPlaces)
         wchar_t className[64] = {};
         GetClassNameW(control, className, 64);
         EXPECT_STREQ(className, layout.className);
-        EXPECT_EQ(TextOf(control), layout.text);
+        EXPECT_EQ(WindowText(control), layout.text);
 
         const DWORD actual = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
         EXPECT_EQ(actual & (WS_CHILD | WS_VISIBLE), static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
@@ -217,17 +212,12 @@ TEST(Resources, TheTagMenuListsEveryTagOfTheTableInItsOrder)
     GetMenuStringW(menu, 0, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(text, L"タグ(&T)");
     HMENU tags = GetSubMenu(menu, 0);
-    const wchar_t* expected[] = {
-        L"\\y\t現在の年(2桁)", L"\\e\t現在の年(4桁)", L"\\m\t現在の月(2桁)", L"\\d\t現在の日(2桁)",
-        L"\\h\t現在の時(2桁)", L"\\i\t現在の分(2桁)", L"\\s\t現在の秒(2桁)"};
     ASSERT_EQ(GetMenuItemCount(tags), static_cast<int>(kDateTagCount));
     for (int i = 0; i < static_cast<int>(kDateTagCount); ++i) {
         EXPECT_EQ(GetMenuItemID(tags, i), static_cast<UINT>(IDM_TAG_FIRST + i));
         GetMenuStringW(tags, i, text, 64, MF_BYPOSITION);
         EXPECT_EQ(std::wstring(text).substr(0, 2), kDateTags[i].tag);
-        if (i < static_cast<int>(std::size(expected))) {
-            EXPECT_STREQ(text, expected[i]);
-        }
+        EXPECT_STREQ(text, kJapaneseTagTexts[i]);
     }
     DestroyMenu(menu);
 }

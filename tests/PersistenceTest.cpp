@@ -2,6 +2,7 @@
 // makes of it: brindle.exe started as its own process in a private folder.
 #include "SettingsSamples.h"
 #include "TestSupport.h"
+#include "WindowProbes.h"
 #include "resource.h"
 #include "settings/SettingsFile.h"
 #include "shell/ComPtr.h"
@@ -58,22 +59,12 @@ std::wstring ItemText(HWND combo, int index)
     return text;
 }
 
-std::wstring Text(HWND window)
-{
-    wchar_t text[256] = {};
-    SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
-    return text;
-}
 
 LRESULT Check(HWND dialog, int id)
 {
     return SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0);
 }
 
-bool IsTopMost(HWND window)
-{
-    return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-}
 
 std::wstring LinkTarget(const std::wstring& link)
 {
@@ -131,19 +122,6 @@ protected:
         return map;
     }
 
-    // The settings an untouched first run leaves, placement aside.
-    static CMapData Defaults()
-    {
-        CMapData map(1);
-        map.Map(L"Affix").String(L"Text");
-        map.Map(L"Affix").Integer(L"Size") = 0;
-        map.Map(L"History").Integer(L"Index") = 2;
-        map.Map(L"TopMostWindow").Integer(L"Check") = 0;
-        map.Map(L"SendTo").Integer(L"Check") = 0;
-        map.Map(L"Prefix").Integer(L"Check") = 1;
-        map.Map(L"Suffix").Integer(L"Check") = 0;
-        return map;
-    }
 
     TempFolder folder;
     SendToRedirect sendTo{folder / L"SendTo"};
@@ -156,9 +134,9 @@ TEST_F(Persistence, AFirstStartShowsTheDefaultsAndSavesExactlyThem)
     const HWND dialog = Start();
     ASSERT_NE(dialog, nullptr);
     const HWND affix = GetDlgItem(dialog, IDC_AFFIX);
-    EXPECT_EQ(Text(affix), L"");
+    EXPECT_EQ(AnsweredText(affix), L"");
     EXPECT_EQ(SendMessageW(affix, CB_GETCOUNT, 0, 0), 0);
-    EXPECT_EQ(Text(GetDlgItem(dialog, IDC_HISTORY_COUNT)), L"5");
+    EXPECT_EQ(AnsweredText(GetDlgItem(dialog, IDC_HISTORY_COUNT)), L"5");
     EXPECT_EQ(Check(dialog, IDC_HEAD), BST_CHECKED);
     EXPECT_EQ(Check(dialog, IDC_END), BST_UNCHECKED);
     EXPECT_EQ(Check(dialog, IDC_TOPMOST), BST_UNCHECKED);
@@ -175,7 +153,7 @@ TEST_F(Persistence, AFirstStartShowsTheDefaultsAndSavesExactlyThem)
     ASSERT_EQ(Close(dialog), 0u);
     CMapData saved = Saved();
     EXPECT_EQ(saved.Block(L"WindowPlacement").size(), sizeof(WINDOWPLACEMENT));
-    CMapData expected = Defaults();
+    CMapData expected = DefaultTree();
     expected.Block(L"WindowPlacement") = saved.Block(L"WindowPlacement");
     EXPECT_TRUE(saved == expected);
 }
@@ -196,7 +174,7 @@ TEST_F(Persistence, EveryWayOfClosingSavesWhatTheNextStartShows)
         SendDlgItemMessageW(dialog, IDC_END, BM_SETCHECK, BST_CHECKED, 0);
         ASSERT_EQ(Close(dialog, how), 0u) << how;
 
-        CMapData expected = Defaults();
+        CMapData expected = DefaultTree();
         CMapData& affixMap = expected.Map(L"Affix");
         affixMap.String(L"Text") = L"\\y_済";
         affixMap.Integer(L"Size") = 2;
@@ -213,11 +191,11 @@ TEST_F(Persistence, EveryWayOfClosingSavesWhatTheNextStartShows)
         dialog = Start();
         ASSERT_NE(dialog, nullptr);
         affix = GetDlgItem(dialog, IDC_AFFIX);
-        EXPECT_EQ(Text(affix), L"\\y_済");
+        EXPECT_EQ(AnsweredText(affix), L"\\y_済");
         ASSERT_EQ(SendMessageW(affix, CB_GETCOUNT, 0, 0), 2);
         EXPECT_EQ(ItemText(affix, 0), L"新_");
         EXPECT_EQ(ItemText(affix, 1), L"\\e\\m\\d_");
-        EXPECT_EQ(Text(GetDlgItem(dialog, IDC_HISTORY_COUNT)), L"20");
+        EXPECT_EQ(AnsweredText(GetDlgItem(dialog, IDC_HISTORY_COUNT)), L"20");
         EXPECT_TRUE(IsTopMost(dialog));
         EXPECT_EQ(Check(dialog, IDC_HEAD), BST_UNCHECKED);
         EXPECT_EQ(Check(dialog, IDC_END), BST_CHECKED);
@@ -270,7 +248,7 @@ TEST_F(Persistence, PlacementKeepsTheMinimisedStateAndOnlyTheStoredCorner)
 
 TEST_F(Persistence, ACommandLineRunUsesTheLastCloseAndWritesNothing)
 {
-    CMapData stored = Defaults();
+    CMapData stored = DefaultTree();
     stored.Map(L"Affix").String(L"Text") = L"_z";
     stored.Map(L"Affix").Integer(L"Size") = 1;
     stored.Map(L"Affix").Map(L"0").String(L"Text") = L"older";
@@ -296,32 +274,32 @@ TEST_F(Persistence, OtherKeysPlainDamagedAndReadOnlyFiles)
     WriteFileBytes(settings, std::string(body.begin(), body.end()));
     HWND dialog = Start();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(Text(GetDlgItem(dialog, IDC_AFFIX)), L"p_");
+    EXPECT_EQ(AnsweredText(GetDlgItem(dialog, IDC_AFFIX)), L"p_");
     ASSERT_EQ(Close(dialog), 0u);
     EXPECT_FALSE(Saved().HasInteger(L"Extra"));
     EXPECT_EQ(Saved().Map(L"Affix").String(L"Text"), L"p_");
 
     // A body past what the program ever writes (an affix of 600,000
     // characters, a few KB compressed) is damaged: the defaults, at once.
-    CMapData huge = Defaults();
+    CMapData huge = DefaultTree();
     huge.Map(L"Affix").String(L"Text") = std::wstring(600000, L'A');
     ASSERT_TRUE(SaveMapCompressed(settings, huge));
     dialog = Start();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(Text(GetDlgItem(dialog, IDC_AFFIX)), L"");
+    EXPECT_EQ(AnsweredText(GetDlgItem(dialog, IDC_AFFIX)), L"");
     ASSERT_EQ(Close(dialog), 0u);
 
     // Damaged: starts with what can be read and closes normally.
     WriteFileBytes(settings, std::string("\x40\0\0\0\x10\0\0\0garbage garbage!", 24));
     dialog = Start();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(Text(GetDlgItem(dialog, IDC_HISTORY_COUNT)), L"5");
+    EXPECT_EQ(AnsweredText(GetDlgItem(dialog, IDC_HISTORY_COUNT)), L"5");
     ASSERT_EQ(Close(dialog), 0u);
     EXPECT_EQ(Saved().Map(L"History").Integer(L"Index"), 2);
 
     // Neither position, or both: exactly one button is checked, Start.
     for (int both : {0, 1}) {
-        CMapData unclear = Defaults();
+        CMapData unclear = DefaultTree();
         unclear.Map(L"Prefix").Integer(L"Check") = unclear.Map(L"Suffix").Integer(L"Check") = both;
         ASSERT_TRUE(SaveMapCompressed(settings, unclear));
         dialog = Start();

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "WindowProbes.h"
 
 #include <shellapi.h>
 
@@ -31,12 +32,6 @@ void RemoveTree(const std::wstring& given)
     RemoveDirectoryW(path.c_str());
 }
 
-std::wstring WindowText(HWND window)
-{
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
 
 struct WindowQuery {
     DWORD processId;  // 0: any process

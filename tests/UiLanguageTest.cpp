@@ -3,7 +3,10 @@
 #include "app/Brindle.h"
 #include "resource.h"
 #include "TestSupport.h"
+#include "RecordingBrindle.h"
+#include "TagMenuTexts.h"
 #include "ToolTipProbe.h"
+#include "WindowProbes.h"
 
 #include <oleacc.h>
 
@@ -24,29 +27,7 @@ bool JapaneseExpected()
     return std::wstring(expected) == L"ja";
 }
 
-std::wstring TextOf(HWND window)
-{
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
 
-// Keeps its settings in the test's folder and records the page help opens.
-class RecordingBrindle : public CBrindle {
-public:
-    explicit RecordingBrindle(const std::wstring& settings)
-        : CBrindle({}, L"", AffixPosition::FromDialog), settings_(settings)
-    {
-    }
-    std::wstring opened;
-
-protected:
-    std::wstring SettingsPath() const override { return settings_; }
-    void OpenDocument(const std::wstring& path) override { opened = path; }
-
-private:
-    std::wstring settings_;
-};
 
 TEST(UiLanguage, DialogMenuHintAndManualSpeakTheDesktopsLanguage)
 {
@@ -56,18 +37,19 @@ TEST(UiLanguage, DialogMenuHintAndManualSpeakTheDesktopsLanguage)
     RecordingBrindle brindle(folder / L"brindle.dat");
     ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
 
-    EXPECT_EQ(TextOf(brindle.headButton->m_hWnd), japanese ? L"先頭" : L"&Start");
-    EXPECT_EQ(TextOf(GetDlgItem(brindle.m_hWnd, IDC_EXIT)), japanese ? L"終了" : L"E&xit");
+    EXPECT_EQ(WindowText(brindle.headButton->m_hWnd), japanese ? L"先頭" : L"&Start");
+    EXPECT_EQ(WindowText(GetDlgItem(brindle.m_hWnd, IDC_EXIT)), japanese ? L"終了" : L"E&xit");
     EXPECT_EQ(ToolTipProbe(brindle.m_hToolTip).Text(),
               japanese ? L"ファイルをD&Dするとファイル名が変更されます" : L"Drop files or folders here to rename them");
     wchar_t item[64] = {};
     GetMenuStringW(brindle.tagMenu->SubMenu(0)->m_hMenu, 0, item, 64, MF_BYPOSITION);
-    EXPECT_STREQ(item, japanese ? L"\\y\t現在の年(2桁)" : L"\\y\tYear, 2 digits");
+    EXPECT_STREQ(item, japanese ? kJapaneseTagTexts[0] : kEnglishTagTexts[0]);
 
     SendMessageW(brindle.m_hWnd, WM_COMMAND, IDC_HELP_BUTTON, 0);
     const std::wstring page = japanese ? L"\\Manual\\index.html" : L"\\Manual\\en.html";
-    ASSERT_GE(brindle.opened.size(), page.size());
-    EXPECT_EQ(brindle.opened.substr(brindle.opened.size() - page.size()), page);
+    ASSERT_EQ(brindle.opened.size(), 1u);
+    ASSERT_GE(brindle.opened[0].size(), page.size());
+    EXPECT_EQ(brindle.opened[0].substr(brindle.opened[0].size() - page.size()), page);
 }
 
 INT_PTR CALLBACK Plain(HWND, UINT, WPARAM, LPARAM)
@@ -92,7 +74,7 @@ std::vector<Control> ControlsOf(LANGID language)
         wchar_t className[32] = {};
         GetClassNameW(child, className, 32);
         controls.emplace_back(GetDlgCtrlID(child), className, GetWindowLongW(child, GWL_STYLE), place.left, place.top,
-                              place.right, place.bottom, TextOf(child));
+                              place.right, place.bottom, WindowText(child));
     }
     DestroyWindow(dialog);
     return controls;
@@ -124,7 +106,7 @@ TEST(UiLanguage, EveryLabelFitsItsControl)
         const std::wstring kind = className;
         if (kind != L"Button" && kind != L"Static")
             continue;
-        const std::wstring text = TextOf(child);
+        const std::wstring text = WindowText(child);
         const HDC dc = GetDC(child);
         const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(child, WM_GETFONT, 0, 0)));
         RECT extent = {0, 0, 0, 0};
@@ -160,7 +142,7 @@ TEST(UiLanguage, EveryEnglishLabelHasAMnemonicThatReachesItsControl)
         wchar_t className[16] = {};
         GetClassNameW(child, className, 16);
         const bool label = std::wstring(className) == L"Static";
-        const std::wstring text = TextOf(child);
+        const std::wstring text = WindowText(child);
         if ((!label && std::wstring(className) != L"Button") || text == L">" ||
             (GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX)
             continue;
@@ -199,7 +181,7 @@ TEST(UiLanguage, AScreenReaderHearsEachButtonsLabel)
     for (HWND child = GetWindow(brindle.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         wchar_t className[16] = {};
         GetClassNameW(child, className, 16);
-        std::wstring label = TextOf(child);
+        std::wstring label = WindowText(child);
         if (std::wstring(className) != L"Button" || label == L">")
             continue;
         label.erase(std::remove(label.begin(), label.end(), L'&'), label.end());

@@ -1,3 +1,4 @@
+#include "PlainDialog.h"
 #include "window/Dialog.h"
 
 #include <gtest/gtest.h>
@@ -189,8 +190,6 @@ TEST(WindowDispatch, ChildUnlinksItselfFromALiveParent)
     EXPECT_TRUE(parent.m_children.empty());
 }
 
-// A dialog whose handlers are all the framework's.
-class PlainDialog : public CDialog {};
 
 class InitRecordingDialog : public CDialog {
 public:

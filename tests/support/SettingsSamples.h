@@ -25,6 +25,20 @@ inline CMapData ProgramTree(int historyItems = 20)
     return map;
 }
 
+// The settings an untouched first run leaves, placement aside.
+inline CMapData DefaultTree()
+{
+    CMapData map(1);
+    map.Map(L"Affix").String(L"Text");
+    map.Map(L"Affix").Integer(L"Size") = 0;
+    map.Map(L"History").Integer(L"Index") = 2;
+    map.Map(L"TopMostWindow").Integer(L"Check") = 0;
+    map.Map(L"SendTo").Integer(L"Check") = 0;
+    map.Map(L"Prefix").Integer(L"Check") = 1;
+    map.Map(L"Suffix").Integer(L"Check") = 0;
+    return map;
+}
+
 // The body a map writes, as bytes.
 inline std::vector<unsigned char> Body(const CMapData& map)
 {
