@@ -2,11 +2,14 @@
 find_package(GTest REQUIRED)
 find_package(ZLIB REQUIRED)
 find_package(Boost 1.81 REQUIRED)
+add_library(brindle_boost INTERFACE)
+target_link_libraries(brindle_boost INTERFACE Boost::headers)
 
 if(BRINDLE_FUZZ)
-    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-    add_link_options(-fsanitize=address,undefined)
+    target_compile_options(brindle_options INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_link_options(brindle_options INTERFACE -fsanitize=address,undefined)
 elseif(BRINDLE_SANITIZE)
-    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-    add_link_options(-fsanitize=address,undefined)
+    target_compile_options(brindle_options INTERFACE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_link_options(brindle_options INTERFACE -fsanitize=address,undefined)
 endif()
