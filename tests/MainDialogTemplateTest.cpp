@@ -66,9 +66,8 @@ TEST(MainDialogTemplate, BuildsTheControlsInTabOrderWithTheirStylesAndPlaces)
         SCOPED_TRACE(layout.text);
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(GetDlgCtrlID(control), layout.id);
-        wchar_t className[64] = {};
-        GetClassNameW(control, className, 64);
-        EXPECT_STREQ(className, layout.className);
+        const std::wstring className = ClassOf(control);
+        EXPECT_EQ(className, layout.className);
         EXPECT_EQ(WindowText(control), layout.text);
 
         const DWORD actual = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
@@ -120,9 +119,8 @@ TEST(MainDialogTemplate, GroupsTabStopsAndPlacesHoldForTheKeyboardAndTheEye)
         if (!radio && i > 0 && IsRadio(controls[i - 1])) {
             EXPECT_TRUE(style & WS_GROUP) << "control " << i << " leaves the radio group open";
         }
-        wchar_t className[16] = {};
-        GetClassNameW(controls[i], className, 16);
-        if (std::wstring(className) == L"ComboBox" || (!radio && std::wstring(className) == L"Button" &&
+        const std::wstring className = ClassOf(controls[i]);
+        if (className == L"ComboBox" || (!radio && className == L"Button" &&
                                                         (style & BS_TYPEMASK) != BS_GROUPBOX)) {
             EXPECT_TRUE(style & WS_TABSTOP) << i;
         }

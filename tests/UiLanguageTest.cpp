@@ -7,6 +7,7 @@
 #include "TagMenuTexts.h"
 #include "ToolTipProbe.h"
 #include "WindowProbes.h"
+#include "shell/ComPtr.h"
 
 #include <oleacc.h>
 
@@ -71,8 +72,7 @@ std::vector<Control> ControlsOf(LANGID language)
         RECT place;
         GetWindowRect(child, &place);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
-        wchar_t className[32] = {};
-        GetClassNameW(child, className, 32);
+        const std::wstring className = ClassOf(child);
         controls.emplace_back(GetDlgCtrlID(child), className, GetWindowLongW(child, GWL_STYLE), place.left, place.top,
                               place.right, place.bottom, WindowText(child));
     }
@@ -101,9 +101,7 @@ TEST(UiLanguage, EveryLabelFitsItsControl)
     ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
     int checked = 0;
     for (HWND child = GetWindow(brindle.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t className[32] = {};
-        GetClassNameW(child, className, 32);
-        const std::wstring kind = className;
+        const std::wstring kind = ClassOf(child);
         if (kind != L"Button" && kind != L"Static")
             continue;
         const std::wstring text = WindowText(child);
@@ -139,11 +137,10 @@ TEST(UiLanguage, EveryEnglishLabelHasAMnemonicThatReachesItsControl)
     std::vector<wchar_t> letters;
     int reached = 0;
     for (HWND child = GetWindow(brindle.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t className[16] = {};
-        GetClassNameW(child, className, 16);
-        const bool label = std::wstring(className) == L"Static";
+        const std::wstring className = ClassOf(child);
+        const bool label = className == L"Static";
         const std::wstring text = WindowText(child);
-        if ((!label && std::wstring(className) != L"Button") || text == L">" ||
+        if ((!label && className != L"Button") || text == L">" ||
             (GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX)
             continue;
         const std::size_t amp = text.find(L'&');
@@ -179,16 +176,16 @@ TEST(UiLanguage, AScreenReaderHearsEachButtonsLabel)
     ASSERT_NE(brindle.CreateFromTemplate(CBrindle::TemplateId), nullptr);
     int heard = 0;
     for (HWND child = GetWindow(brindle.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t className[16] = {};
-        GetClassNameW(child, className, 16);
+        const std::wstring className = ClassOf(child);
         std::wstring label = WindowText(child);
-        if (std::wstring(className) != L"Button" || label == L">")
+        if (className != L"Button" || label == L">")
             continue;
         label.erase(std::remove(label.begin(), label.end(), L'&'), label.end());
-        IAccessible* object = nullptr;
+        IAccessible* found = nullptr;
         ASSERT_EQ(AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT), accessible,
-                                             reinterpret_cast<void**>(&object)),
+                                             reinterpret_cast<void**>(&found)),
                   S_OK);
+        const boost::intrusive_ptr<IAccessible> object = Adopt(found);
         VARIANT self;
         VariantInit(&self);
         self.vt = VT_I4;
@@ -197,7 +194,6 @@ TEST(UiLanguage, AScreenReaderHearsEachButtonsLabel)
         EXPECT_EQ(object->get_accName(self, &name), S_OK);
         EXPECT_EQ(std::wstring(name ? name : L""), label) << GetDlgCtrlID(child);
         SysFreeString(name);
-        object->Release();
         ++heard;
     }
     EXPECT_EQ(heard, 7);  // Position, Start, End, Always on top, Send To, Help, Exit

@@ -23,6 +23,14 @@ inline std::wstring AnsweredText(HWND window)
     return text;
 }
 
+// Its window class's name ("Button", "ComboBox", ...).
+inline std::wstring ClassOf(HWND window)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
 inline bool IsTopMost(HWND window)
 {
     return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
