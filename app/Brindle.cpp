@@ -228,6 +228,11 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
     affixBox->AddToHistory(raw, HistoryLimit());
 
     const CAffixRule rule(raw, Now(), position, ComposeCanonically);
+    if (!ownFiles.empty() && IsAnItemOf(rule, files, ownFiles)) {
+        ownFileNamed = true;
+        allRenamed = false;
+        return;
+    }
     CRenameRun run(rule, dryRun);
     const std::wstring stop = stopFile.empty() ? std::wstring() : ResolveItemPath(stopFile).Literal();
     bool stopped = false;

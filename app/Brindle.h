@@ -54,6 +54,11 @@ public:
     std::wstring stopFile;
     // Rename runs check everything and move nothing.
     bool dryRun;
+    // Files a command-line run reads or writes besides its items (lists, the
+    // affix file, the result and stop files): a run whose items include one of
+    // them renames nothing and sets ownFileNamed.
+    std::vector<std::wstring> ownFiles;
+    bool ownFileNamed = false;
     int insertPos;
     // Whether the last rename run renamed every item; false before any run
     // and after a run cut short.

@@ -1,6 +1,7 @@
 #include "ItemRename.h"
 
 #include "NameCheck.h"
+#include "PathList.h"
 #include "shell/Path.h"
 
 #include <windows.h>
@@ -134,26 +135,65 @@ std::wstring WithoutTrailingDotsAndSpaces(const std::wstring& path)
     return result;
 }
 
-FolderFacts FactsOf(const CItemPath& path)
+// An open item's identity on a volume: its index there and when it was made.
+bool IdentityOf(HANDLE handle, unsigned long volume, ItemIdentity& identity, FILE_BASIC_INFO& basic)
 {
-    FolderFacts facts;
-    const CItemHandle folder(CreateFileW(path.LiteralFolder().c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!folder.IsOpen() || !GetFileInformationByHandle(folder.Get(), &info))
-        return facts;
-    facts.volume = info.dwVolumeSerialNumber;  // an item that can be renamed lies on its folder's volume
-    if (UnderWine())
-        facts.resolved = ResolvedPath(folder.Get());
-    return facts;
+    using QueryFile = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, int);
+    static const auto query = reinterpret_cast<QueryFile>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll"), "NtQueryInformationFile")));
+    const int kFileInternalInformation = 6;
+    char status[16];
+    ULARGE_INTEGER index;
+    if (!query || query(handle, status, &index, sizeof index, kFileInternalInformation) != 0 ||
+        !GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
+        return false;
+    // A folder's "creation time" under Wine is its last write time, which every
+    // name made or taken away in it changes: folders go by index alone.
+    const bool folder = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    identity = ItemIdentity{volume, index.HighPart, index.LowPart, folder ? 0 : basic.CreationTime.QuadPart};
+    return true;
 }
+
+// The identity of the item at a path, and its times.
+bool IdentityAt(const CItemPath& path, ItemIdentity& identity, FILE_BASIC_INFO& basic)
+{
+    const CItemHandle handle(OpenItem(path));
+    BY_HANDLE_FILE_INFORMATION info;
+    return handle.IsOpen() && GetFileInformationByHandle(handle.Get(), &info) &&
+           IdentityOf(handle.Get(), info.dwVolumeSerialNumber, identity, basic);
+}
+
+// A folder's facts, from a handle to it: false when they cannot be read.
+bool FactsOf(HANDLE folder, FolderFacts& facts)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandle(folder, &info) ||
+        !IdentityOf(folder, info.dwVolumeSerialNumber, facts.identity, basic))
+        return false;
+    if (UnderWine())
+        facts.resolved = ResolvedPath(folder);
+    return true;
+}
+
+HANDLE OpenFolder(const std::wstring& literal)
+{
+    return CreateFileW(literal.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+}  // namespace
 
 // What the program knows of an item it opened to rename.
 struct OpenedItem {
     ItemIdentity identity;
     FILETIME written;
-    std::wstring name;  // as the file system holds it
+    DWORD attributes = 0;
+    std::wstring name;      // as the file system holds it
+    std::wstring resolved;  // under Wine: the path Wine resolves it to
 };
+
+namespace {
 
 // The item behind the handle, named by path in the folder described by
 // folder: Done when it is known and is the item named. Under Wine every call
@@ -163,21 +203,15 @@ struct OpenedItem {
 // dots or spaces goes unseen.
 ItemReason Inspect(HANDLE handle, const CItemPath& path, const FolderFacts& folder, OpenedItem& item)
 {
-    using QueryFile = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, int);
-    static const auto query = reinterpret_cast<QueryFile>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll"), "NtQueryInformationFile")));
-    const int kFileInternalInformation = 6;
-    char status[16];
-    ULARGE_INTEGER index;
     FILE_BASIC_INFO basic;
-    if (!query || query(handle, status, &index, sizeof index, kFileInternalInformation) != 0 ||
-        !GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
+    if (!IdentityOf(handle, folder.identity.volume, item.identity, basic))
         return ItemReason::Failed;
-    item.identity = ItemIdentity{folder.volume, index.HighPart, index.LowPart};
     item.written = FILETIME{basic.LastWriteTime.LowPart, static_cast<DWORD>(basic.LastWriteTime.HighPart)};
+    item.attributes = basic.FileAttributes;
     if (!UnderWine())
         return StoredName(path, item.name) ? ItemReason::Done : ItemReason::Missing;
-    const std::wstring resolved = ResolvedPath(handle);
+    item.resolved = ResolvedPath(handle);
+    const std::wstring& resolved = item.resolved;
     const std::size_t slash = resolved.find_last_of(L'\\');
     // Wine resolves to the stored name, less trailing dots and spaces: only a
     // name that has them, or is spelled otherwise, needs to be looked up.
@@ -266,20 +300,18 @@ bool RenameKeepingAttributes(HANDLE item, const std::wstring& from, const std::w
 // name is free. The system deletes it when it is closed, or when the program
 // is killed before that, whatever its attributes: it never stays behind.
 // Done when the name is free; else why not.
+// Windows' rename refuses any entry at the target. Under Wine a symbolic
+// link there (dangling, or in a loop) is hidden from every lookup and every
+// listing and would be replaced, yet nothing can be made over it: a new file
+// made there shows the name is free. Wine deletes it when it is closed, or
+// when the program is killed before that, whatever its attributes; only a
+// wineserver killed in between leaves it. Done when the name is free; else
+// why not.
 ItemReason ProbeUnderWine(const std::wstring& to)
 {
     const CItemHandle probe(CreateFileW(to.c_str(), DELETE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     return probe.IsOpen() ? ItemReason::Done : ReasonFor(GetLastError(), true);
-}
-
-// Whether a name is free, without making anything there: Done when it is.
-ItemReason ProbeOnWindows(const std::wstring& to)
-{
-    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES)
-        return ItemReason::Taken;
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND ? ItemReason::Done : ReasonFor(error, true);
 }
 
 // The item answers to exactly the name it was given.
@@ -289,24 +321,10 @@ bool FoundAs(const CItemPath& target)
     return StoredName(target, name) && name == target.Name();
 }
 
-// The checks every rename of an item to a path passes first: Done when the
-// target can be made.
-ItemReason CheckTarget(const CItemPath& to)
-{
-    if (!to.HasName())
-        return ItemReason::BadName;
-    if (to.Literal().size() >= kMaxPathUnits)
-        return ItemReason::TooLong;
-    return UnderWine() ? ProbeUnderWine(to.Literal()) : ItemReason::Done;
-}
-
 // Renames the open item from one path to another, or leaves it where it was:
 // Done, or why not.
 ItemReason MoveItem(HANDLE item, const CItemPath& from, const CItemPath& to)
 {
-    const ItemReason checked = CheckTarget(to);
-    if (checked != ItemReason::Done)
-        return checked;
     const std::wstring source = from.Literal(), target = to.Literal();
     if (!RenameKeepingAttributes(item, source, target))
         return ReasonFor(GetLastError(), true);
@@ -351,7 +369,100 @@ std::wstring NameKey(const std::wstring& path)
     return key;
 }
 
+// The names a folder holds, as the file system lists them; false when it
+// cannot be listed.
+bool ListNames(const std::wstring& literalFolder, std::vector<std::wstring>& names)
+{
+    const std::wstring pattern = literalFolder + (literalFolder.back() == L'\\' ? L"*" : L"\\*");
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..")
+            names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return true;
+}
+
+// A name of only dots and spaces: Windows can hold no such item, and reads
+// "..." as the folder it is in.
+bool OnlyDotsAndSpaces(const std::wstring& name)
+{
+    return name.find_first_not_of(L". ") == std::wstring::npos;
+}
+
+// Whether text starts with the folder path prefix and goes on below it.
+bool IsBelow(const std::wstring& text, const std::wstring& folder)
+{
+    return text.size() > folder.size() && text.compare(0, folder.size(), folder) == 0 && text[folder.size()] == L'\\';
+}
+
+// The Linux path of a path Wine resolved (\??\Z:\...), where drive Z: is the
+// root, as Wine sets it up; empty for any other.
+std::string UnixPathOf(const std::wstring& resolved)
+{
+    const std::wstring drive = L"\\??\\Z:";
+    if (resolved.size() < drive.size() || NameKey(resolved.substr(0, drive.size())) != drive)
+        return std::string();
+    std::wstring rest = resolved.substr(drive.size());
+    std::replace(rest.begin(), rest.end(), L'\\', L'/');
+    std::string path;
+    AppendAsUtf8(rest.empty() ? L"/" : rest, path);
+    return path;
+}
+
+// A Linux file of the kind /proc holds, which tells no size: read to its end.
+bool ReadToEnd(const std::wstring& path, std::string& bytes)
+{
+    const CItemHandle file(
+        CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    char buffer[16384];
+    DWORD read = 0;
+    while (file.IsOpen() && bytes.size() < (16u << 20) && ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) &&
+           read > 0)
+        bytes.append(buffer, read);
+    return file.IsOpen() && !bytes.empty();
+}
+
+// Linux's mount table under Wine, when drive Z: is Linux's root; empty
+// anywhere else.
+CMountTable ReadMountTable(bool& root)
+{
+    root = false;
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* const zRoot = unixName ? unixName(L"Z:\\") : nullptr;
+    const bool zIsRoot = zRoot && std::string(zRoot) == "/";
+    if (zRoot)
+        HeapFree(GetProcessHeap(), 0, zRoot);
+    std::string mounts, status;
+    if (!zIsRoot || !ReadToEnd(L"\\\\?\\Z:\\proc\\self\\mountinfo", mounts))
+        return CMountTable();
+    // The owner of every file may write it: as root only a file that Linux
+    // marks immutable or append-only refuses to be written.
+    if (ReadToEnd(L"\\\\?\\Z:\\proc\\self\\status", status)) {
+        const std::size_t uid = status.find("\nUid:");
+        root = uid != std::string::npos && status.compare(status.find_first_not_of(" \t", uid + 5), 2, "0\t") == 0;
+    }
+    return CMountTable(mounts);
+}
+
 }  // namespace
+
+// A folder as the run knows it.
+struct CRenameRun::Folder {
+    FolderFacts facts;
+    CFolderNames names;
+};
+
+CRenameRun::CRenameRun(const CAffixRule& rule, bool dryRun) : rule_(rule), dryRun_(dryRun) {}
+
+CRenameRun::~CRenameRun() = default;
 
 std::wstring ComposeCanonically(const std::wstring& text)
 {
@@ -391,66 +502,121 @@ bool CRenameRun::AllRenamed() const
     return std::all_of(results_.begin(), results_.end(), [](const ItemResult& r) { return r.Succeeded(); });
 }
 
-bool CRenameRun::InMovedFolder(const std::wstring& path, bool exactly) const
+CItemPath CRenameRun::OnDisk(const CItemPath& path) const
 {
-    const std::wstring key = exactly ? path : NameKey(path);
-    for (std::size_t slash = key.find(L'\\'); slash != std::wstring::npos; slash = key.find(L'\\', slash + 1))
-        if (exactly ? renamedPaths_.count(key.substr(0, slash)) > 0 : renamedKeys_.count(key.substr(0, slash)) > 0)
+    if (!dryRun_ || movedFolders_.empty())
+        return path;
+    const std::wstring full = path.Full();
+    for (std::size_t slash = full.rfind(L'\\'); slash != std::wstring::npos && slash > 0;
+         slash = full.rfind(L'\\', slash - 1)) {
+        const auto moved = movedFolders_.find(full.substr(0, slash));
+        if (moved != movedFolders_.end())
+            return ResolveItemPath(moved->second + full.substr(slash));
+    }
+    return path;
+}
+
+bool CRenameRun::InMovedFolder(const CItemPath& path) const
+{
+    const std::wstring full = path.Folder();
+    for (std::size_t slash = full.find(L'\\'); slash != std::wstring::npos; slash = full.find(L'\\', slash + 1)) {
+        const std::wstring folder = full.substr(0, slash);
+        if (renamedPaths_.count(folder))
             return true;
+        if (!renamedKeys_.count(NameKey(folder)))
+            continue;
+        // Spelled otherwise: the same folder where the system says so (Linux
+        // may hold a twin that differs in case).
+        const CItemHandle handle(OpenFolder(ResolveItemPath(folder).Literal()));
+        FolderFacts facts;
+        if (!handle.IsOpen() || (FactsOf(handle.Get(), facts) && renamedItems_.count(facts.identity)))
+            return true;
+    }
     return false;
 }
 
-ItemResult CRenameRun::Again(std::size_t earlier) const
+CRenameRun::Folder* CRenameRun::FolderOf(const CItemPath& path)
 {
+    const CItemPath where = OnDisk(path);
+    const std::wstring literal = where.LiteralFolder();
+    const auto known = folderPaths_.find(literal);
+    if (known != folderPaths_.end())
+        return known->second;
+    const CItemHandle handle(OpenFolder(literal));
+    FolderFacts facts;
+    if (!handle.IsOpen())
+        return nullptr;
+    if (!FactsOf(handle.Get(), facts)) {
+        SetLastError(ERROR_GEN_FAILURE);
+        return nullptr;
+    }
+    auto& folder = folders_[facts.identity];
+    if (!folder) {
+        // Reached again by another path (a link to it, a share): the same
+        // folder and the same names.
+        std::vector<std::wstring> names;
+        ListNames(literal, names);
+        if (UnderWine()) {
+            if (!mountsRead_)
+                mounts_ = ReadMountTable(root_), mountsRead_ = true;
+            facts.mount = mounts_.MountOf(UnixPathOf(facts.resolved));
+        }
+        folder.reset(new Folder{facts, CFolderNames(names, NameKey)});
+    }
+    folderPaths_.emplace(literal, folder.get());
+    return folder.get();
+}
+
+ItemResult CRenameRun::NamedBefore(std::size_t earlier, const CItemPath& given) const
+{
+    // Counted once, as the run renamed it.
     ItemResult result = results_[earlier];
-    result.reason = ItemReason::Again;
+    if (NameKey(given.Full()) == NameKey(result.from.Full())) {
+        result.reason = ItemReason::Again;
+    } else {
+        result.reason = ItemReason::SameItem;
+        result.from = given;
+    }
     return result;
 }
 
-ItemResult CRenameRun::Attempt(const std::wstring& given)
+ItemResult CRenameRun::Attempt(const std::wstring& text)
 {
-    ItemResult result = KeptItem(given, ItemReason::Failed);
-    const CItemPath& item = result.from;
+    ItemResult result = KeptItem(text, ItemReason::Failed);
+    const CItemPath given = result.from;
     const auto kept = [&result](ItemReason reason) {
         result.reason = reason;
         return result;
     };
-    if (!item.HasName() || !IsCreatableName(item.Name()))
+    if (!given.HasName() || !IsCreatableName(given.Name()) || OnlyDotsAndSpaces(given.Name()))
         return kept(ItemReason::NotAnItem);
-    // A dry run moves no folder: it knows by the name. Linux tells names apart
-    // by case.
-    if (dryRun_ && InMovedFolder(item.Full(), UnderWine()))
+    // Named again exactly as before, or below a folder the run renamed.
+    const auto earlier = renamedPaths_.find(given.Full());
+    if (earlier != renamedPaths_.end())
+        return NamedBefore(earlier->second, given);
+    if (InMovedFolder(given))
         return kept(ItemReason::FolderMoved);
-    const std::wstring key = NameKey(item.Full());
-    const CItemHandle handle(OpenItem(item));
-    if (!handle.IsOpen()) {
-        // Gone: the run may have moved it, or its folder, already. (A name
-        // Windows cannot find even without regard to case.)
-        const DWORD error = GetLastError();
-        const auto earlier = renamedKeys_.find(key);
-        if (earlier != renamedKeys_.end())
-            return Again(earlier->second);
-        if (dryRun_ && claimedKeys_.count(key))
-            return kept(ItemReason::SameItem);  // where the dry run would have put an item
-        if (InMovedFolder(item.Full(), false))
-            return kept(ItemReason::FolderMoved);
-        return kept(ReasonFor(error, false));
-    }
-    const auto folder = folders_.emplace(item.LiteralFolder(), FolderFacts());
-    if (folder.second)
-        folder.first->second = FactsOf(item);
+    Folder* const folder = FolderOf(given);
+    if (!folder)
+        return kept(ReasonFor(GetLastError(), false));
+    // The item the folder's names answer for the name given.
+    const CFolderNames::Entry* entry = folder->names.Find(given.Name());
+    if (entry && entry->state == CFolderNames::State::Vacated)
+        return NamedBefore(entry->result, given);
+    if (entry && entry->state == CFolderNames::State::Added)
+        return NamedBefore(entry->result, given);  // by the name this run gave it
+    const CItemPath from = given.Sibling(entry ? entry->name : given.Name());
+    const CItemHandle handle(OpenItem(OnDisk(from)));
+    if (!handle.IsOpen())
+        return kept(ReasonFor(GetLastError(), false));
     OpenedItem opened;
-    const ItemReason inspected = Inspect(handle.Get(), item, folder.first->second, opened);
+    const ItemReason inspected = Inspect(handle.Get(), OnDisk(from), folder->facts, opened);
     if (inspected != ItemReason::Done)
         return kept(inspected);
-    if (renamedItems_.count(opened.identity)) {
-        // By this name (a dry run moved nothing), or by another of its names.
-        const auto earlier = renamedKeys_.find(key);
-        if (earlier != renamedKeys_.end() && results_[earlier->second].identity == opened.identity)
-            return Again(earlier->second);
-        return kept(ItemReason::SameItem);
-    }
-    result.from = item.Sibling(opened.name);
+    const auto renamed = renamedItems_.find(opened.identity);
+    if (renamed != renamedItems_.end())
+        return NamedBefore(renamed->second, given);  // another of its names: a hard link, another folder's path
+    result.from = from.Sibling(opened.name);
     result.identity = opened.identity;
 
     TagTime local = {};
@@ -468,42 +634,84 @@ ItemResult CRenameRun::Attempt(const std::wstring& given)
     case NameFault::None:
         break;
     }
-    const CItemPath target = item.Sibling(newName);
+    const CItemPath target = result.from.Sibling(newName);
     result.to = target;  // planned, whether or not it can be
-    const ItemReason moved =
-        dryRun_ ? WouldMove(target, folder.first->second.volume) : MoveItem(handle.Get(), result.from, target);
+    Folder* into = nullptr;
+    ItemReason moved = CheckMove(result.from, given, opened, target, *folder, into);
+    if (moved == ItemReason::Done)
+        moved = dryRun_ ? WouldWrite(handle.Get(), result.from, opened) : MoveItem(handle.Get(), result.from, target);
     if (moved != ItemReason::Done)
         return kept(moved);
     result.status = dryRun_ ? ItemStatus::WouldRename : ItemStatus::Renamed;
     result.reason = ItemReason::Done;
-    renamedKeys_.emplace(key, results_.size());
-    renamedPaths_.insert(item.Full());
-    claimedKeys_.insert(NameKey(target.Full()));
-    renamedItems_.insert(opened.identity);
+    Record(result, given, *folder, *into);
     return result;
 }
 
-ItemReason CRenameRun::WouldMove(const CItemPath& target, unsigned long volume)
+ItemReason CRenameRun::CheckMove(const CItemPath& from, const CItemPath& given, const OpenedItem& opened,
+                                 const CItemPath& target, Folder& folder, Folder*& into)
 {
-    // The names as the items before would have left them.
-    const std::wstring key = NameKey(target.Full());
-    if (claimedKeys_.count(key))
-        return ItemReason::Taken;
-    if (InMovedFolder(target.Full(), UnderWine()))
+    const std::wstring targetFull = target.Full();
+    if (IsBelow(targetFull, from.Full()) || IsBelow(targetFull, given.Full()))
+        return ItemReason::InsideItself;
+    if (InMovedFolder(target))
         return ItemReason::NoFolder;
-    if (!renamedKeys_.count(key)) {
-        ItemReason free = CheckTarget(target);
-        if (free == ItemReason::Done && !UnderWine())
-            free = ProbeOnWindows(target.Literal());
-        if (free != ItemReason::Done)
-            return free;
-    } else if (target.Literal().size() >= kMaxPathUnits) {
-        return ItemReason::TooLong;
+    into = target.LiteralFolder() == from.LiteralFolder() ? &folder : FolderOf(target);
+    if (!into) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? ItemReason::NoFolder : ReasonFor(error, true);
     }
-    const auto folder = folders_.emplace(target.LiteralFolder(), FolderFacts());
-    if (folder.second)
-        folder.first->second = FactsOf(target);
-    return folder.first->second.volume == volume ? ItemReason::Done : ItemReason::OtherVolume;
+    if (!into->names.IsFree(target.Name()))
+        return ItemReason::Taken;
+    if (target.Literal().size() >= kMaxPathUnits)
+        return ItemReason::TooLong;
+    if (into->facts.identity.volume != folder.facts.identity.volume)
+        return ItemReason::OtherVolume;
+    if (!UnderWine())
+        return ItemReason::Done;
+    // What Linux decides and Wine does not show: mounts.
+    if (!mounts_.Empty()) {
+        if (mounts_.IsMountPoint(UnixPathOf(opened.resolved)))
+            return ItemReason::MountPoint;
+        if (into->facts.mount != folder.facts.mount)
+            return ItemReason::OtherVolume;
+        if (mounts_.IsReadOnly(folder.facts.mount))
+            return ItemReason::Denied;
+    }
+    // A name a dry run would have freed is still taken on the disk.
+    const CFolderNames::Entry* there = into->names.Find(target.Name());
+    if (dryRun_ && there && there->state == CFolderNames::State::Vacated)
+        return ItemReason::Done;
+    return ProbeUnderWine(OnDisk(target).Literal());
+}
+
+ItemReason CRenameRun::WouldWrite(void* item, const CItemPath& from, const OpenedItem& opened) const
+{
+    // Linux refuses to rename a file it marks immutable or append-only, and
+    // refuses to open it for writing: as root nothing else does. (Only a
+    // plain file: opening a pipe for writing would wait for a reader.)
+    const DWORD unasked = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT;
+    if (!UnderWine() || !root_ || (opened.attributes & unasked) || GetFileType(item) != FILE_TYPE_DISK)
+        return ItemReason::Done;
+    const CItemHandle writable(CreateFileW(OnDisk(from).Literal().c_str(), FILE_WRITE_DATA, kShareAll, nullptr,
+                                           OPEN_EXISTING, 0, nullptr));
+    return writable.IsOpen() || GetLastError() != ERROR_ACCESS_DENIED ? ItemReason::Done : ItemReason::Denied;
+}
+
+void CRenameRun::Record(ItemResult& result, const CItemPath& given, Folder& folder, Folder& into)
+{
+    const std::size_t index = results_.size();
+    renamedPaths_[given.Full()] = index;
+    renamedPaths_[result.from.Full()] = index;
+    renamedKeys_.insert(NameKey(given.Full()));
+    renamedKeys_.insert(NameKey(result.from.Full()));
+    renamedItems_.emplace(result.identity, index);
+    folder.names.Vacate(result.from.Name(), index);
+    into.names.Add(result.to.Name(), index);
+    // A dry run leaves a folder where it was: paths below its new name are
+    // looked for below its old one.
+    if (dryRun_)
+        movedFolders_[result.to.Full()] = OnDisk(result.from).Full();
 }
 
 ItemResult KeptItem(const std::wstring& given, ItemReason reason)
@@ -520,12 +728,16 @@ ItemResult RenameBack(const ItemResult& renamed)
     result.from = renamed.to;
     result.identity = renamed.identity;
     const CItemHandle handle(OpenItem(renamed.to));
+    FolderFacts facts;
     if (!handle.IsOpen()) {
         result.reason = ReasonFor(GetLastError(), false);
         return result;
     }
+    const CItemHandle folder(OpenFolder(renamed.to.LiteralFolder()));
     OpenedItem opened;
-    result.reason = Inspect(handle.Get(), renamed.to, FactsOf(renamed.to), opened);
+    result.reason = folder.IsOpen() && FactsOf(folder.Get(), facts)
+                        ? Inspect(handle.Get(), renamed.to, facts, opened)
+                        : ItemReason::Failed;
     if (result.reason != ItemReason::Done)
         return result;
     if (!(opened.identity == renamed.identity) || opened.name != renamed.to.Name()) {
@@ -533,8 +745,60 @@ ItemResult RenameBack(const ItemResult& renamed)
         return result;
     }
     result.to = renamed.from;
-    result.reason = MoveItem(handle.Get(), renamed.to, renamed.from);
+    result.reason = renamed.from.Literal().size() >= kMaxPathUnits ? ItemReason::TooLong
+                    : UnderWine()                                  ? ProbeUnderWine(renamed.from.Literal())
+                                                                   : ItemReason::Done;
+    if (result.reason == ItemReason::Done)
+        result.reason = MoveItem(handle.Get(), renamed.to, renamed.from);
     if (result.reason == ItemReason::Done)
         result.status = ItemStatus::Renamed;
     return result;
+}
+
+bool IsAnItemOf(const CAffixRule& rule, const std::vector<std::wstring>& named, const std::vector<std::wstring>& own)
+{
+    // Each item by what it is, and by its path now and after the run.
+    std::set<ItemIdentity> ownItems;
+    std::set<std::wstring> ownKeys;
+    for (const std::wstring& file : own) {
+        const CItemPath path = ResolveItemPath(file);
+        ItemIdentity identity;
+        FILE_BASIC_INFO basic;
+        if (path.HasName() && IdentityAt(path, identity, basic))
+            ownItems.insert(identity);
+        ownKeys.insert(NameKey(path.Full()));
+    }
+    for (const std::wstring& file : named) {
+        const CItemPath path = ResolveItemPath(file);
+        if (!path.HasName())
+            continue;
+        ItemIdentity identity;
+        FILE_BASIC_INFO basic;
+        if (!IdentityAt(path, identity, basic)) {
+            if (ownKeys.count(NameKey(path.Full())))
+                return true;
+            continue;
+        }
+        if (ownItems.count(identity) || ownKeys.count(NameKey(path.Full())))
+            return true;
+        TagTime local = {};
+        const FILETIME written{basic.LastWriteTime.LowPart, static_cast<DWORD>(basic.LastWriteTime.HighPart)};
+        if (rule.UsesItemTime() && !LocalTimeOf(written, local))
+            continue;
+        const std::wstring newName =
+            rule.UsesItemTime() ? rule.ForItem(local).NewName(path.Name()) : rule.NewName(path.Name());
+        if (!newName.empty() && ownKeys.count(NameKey(path.Sibling(newName).Full())))
+            return true;
+    }
+    return false;
+}
+
+bool IsAnItemOf(const std::vector<ItemResult>& results, const std::wstring& own)
+{
+    ItemIdentity identity;
+    FILE_BASIC_INFO basic;
+    const CItemPath path = ResolveItemPath(own);
+    return path.HasName() && IdentityAt(path, identity, basic) &&
+           std::any_of(results.begin(), results.end(),
+                       [&identity](const ItemResult& result) { return result.identity == identity; });
 }

@@ -1,6 +1,7 @@
 #include "Brindle.h"
 #include "CommandLine.h"
 #include "InstanceRecord.h"
+#include "ItemRename.h"
 #include "PathList.h"
 #include "RunReport.h"
 #include "settings/File.h"
@@ -25,16 +26,6 @@ bool ActivateRunningInstance(const CInstanceRecord& record)
         ShowWindow(running, SW_RESTORE);
     SetForegroundWindow(running);
     return true;
-}
-
-// A whole file's bytes, when it can be read and holds at most limit of them.
-bool ReadWholeFile(const std::wstring& path, std::uint64_t limit, std::string& bytes)
-{
-    CFile file;
-    if (!file.OpenRead(path) || file.Length() > limit)
-        return false;
-    bytes.assign(static_cast<std::size_t>(file.Length()), '\0');
-    return file.Read(&bytes[0], bytes.size()) == bytes.size();
 }
 
 // Adds the paths a list file names to files; false when any of its lines, or
@@ -64,7 +55,8 @@ bool ReadAffixFile(const std::wstring& affixFile, std::wstring& affix)
 
 // A command-line run: 0 when every path named got its new name (or would,
 // in a dry run) and what became of each could be written where asked; 1
-// otherwise.
+// otherwise; 2, renaming nothing, when the affix file is empty or a file the
+// run reads or writes is one of its items.
 int RenameFromCommandLine(CommandLine& commandLine)
 {
     bool everyListRead = true;
@@ -73,7 +65,10 @@ int RenameFromCommandLine(CommandLine& commandLine)
 
     std::vector<ItemResult> results;
     bool allRenamed = true;
-    if (!commandLine.affixFile.empty() && !ReadAffixFile(commandLine.affixFile, commandLine.affix)) {
+    const bool affixRead = commandLine.affixFile.empty() || ReadAffixFile(commandLine.affixFile, commandLine.affix);
+    if (affixRead && !commandLine.affixFile.empty() && commandLine.affix.empty())
+        return 2;  // an empty affix file is a caller's fault, never the dialog's affix
+    if (!affixRead) {
         for (const std::wstring& file : commandLine.files)
             results.push_back(KeptItem(file, ItemReason::NoAffix));
         allRenamed = false;
@@ -81,7 +76,13 @@ int RenameFromCommandLine(CommandLine& commandLine)
         CBrindle brindle(commandLine.files, commandLine.affix, commandLine.position);
         brindle.stopFile = commandLine.stopFile;
         brindle.dryRun = commandLine.dryRun;
+        brindle.ownFiles = commandLine.lists;
+        for (const std::wstring* own : {&commandLine.affixFile, &commandLine.resultFile, &commandLine.stopFile})
+            if (!own->empty())
+                brindle.ownFiles.push_back(*own);
         allRenamed = brindle.CreateFromTemplate(CBrindle::TemplateId) && brindle.allRenamed;
+        if (brindle.ownFileNamed)
+            return 2;
         results = brindle.lastRun;
     }
     // A run that ended before it reached them (no dialog could be made) left
@@ -90,8 +91,10 @@ int RenameFromCommandLine(CommandLine& commandLine)
         results.push_back(KeptItem(commandLine.files[i], ItemReason::Failed));
     bool reported = true;
     if (!commandLine.resultFile.empty()) {
+        // Never over an item of the run, whatever path led there.
         const std::string text = ResultText(results);
-        reported = ReplaceFileWith(ResolveItemPath(commandLine.resultFile).Literal(), text.data(), text.size());
+        reported = !IsAnItemOf(results, commandLine.resultFile) &&
+                   ReplaceFileWith(ResolveItemPath(commandLine.resultFile).Literal(), text.data(), text.size());
     }
     return everyListRead && allRenamed && reported ? 0 : 1;
 }

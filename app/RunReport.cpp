@@ -31,9 +31,10 @@ const char* StatusWord(ItemStatus status)
 const char* ReasonWord(ItemReason reason)
 {
     static const char* const kWords[] = {
-        "done",      "again",   "same-item", "not-an-item", "missing",      "folder-moved", "link",
-        "in-use",    "denied",  "no-time",   "one-way",     "bad-name",     "too-long",     "taken",
-        "no-folder", "other-volume", "changed-name", "stranded", "other-item", "no-affix", "stopped", "failed",
+        "done",      "again",         "same-item",    "not-an-item", "missing",    "folder-moved",
+        "link",      "mount-point",   "in-use",       "denied",      "no-time",    "one-way",
+        "bad-name",  "too-long",      "taken",        "no-folder",   "inside-itself", "other-volume",
+        "changed-name", "stranded",   "other-item",   "no-affix",    "stopped",    "failed",
     };
     static_assert(sizeof kWords / sizeof kWords[0] == static_cast<int>(ItemReason::Failed) + 1,
                   "a word for every reason");

@@ -6,14 +6,18 @@
 #include <tuple>
 #include <vector>
 
-// Which item a file or folder is, whatever it is called: its volume and its
-// index there. A program that saves by writing a new file and replacing the
-// old one makes a new item.
+// Which item a file or folder is, whatever it is called: its volume, its
+// index there, and its creation time, which a new item that is handed a freed
+// index does not share. (Wine gives the last write time as the creation
+// time.) A program that saves by writing a new file and replacing the old one
+// makes a new item.
 struct ItemIdentity {
     unsigned long volume = 0, indexHigh = 0, indexLow = 0;
+    long long created = 0;
     bool operator<(const ItemIdentity& other) const
     {
-        return std::tie(volume, indexHigh, indexLow) < std::tie(other.volume, other.indexHigh, other.indexLow);
+        return std::tie(volume, indexHigh, indexLow, created) <
+               std::tie(other.volume, other.indexHigh, other.indexLow, other.created);
     }
     bool operator==(const ItemIdentity& other) const { return !(*this < other) && !(other < *this); }
 };
@@ -25,11 +29,12 @@ enum class ItemStatus { Renamed, WouldRename, Kept };
 enum class ItemReason {
     Done,           // it has (or a dry run would give it) its new name
     Again,          // named again after this run renamed it: counted once
-    SameItem,       // the run renamed this item already, under another of its names
+    SameItem,       // the run renamed this item already, under another of its names: counted once
     NotAnItem,      // a drive, a share, or a name no item can have
     Missing,        // no such file or folder
     FolderMoved,    // its folder was renamed earlier in the run
     Link,           // a symbolic link, which Wine would follow
+    MountPoint,     // a file system is mounted there: it cannot be moved
     InUse,          // another program holds it
     Denied,         // the system refused access
     NoTime,         // its last-write time could not be read (\f)
@@ -38,6 +43,7 @@ enum class ItemReason {
     TooLong,        // the new path is longer than file calls take
     Taken,          // the new name is taken
     NoFolder,       // the folder the new name leads into does not exist
+    InsideItself,   // the new name leads into the item itself
     OtherVolume,    // the new name lies on another volume: a rename never copies
     ChangedName,    // the file system would have made another name of it
     Stranded,       // ... and the item could not be given its old name back

@@ -40,3 +40,19 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${BRINDLE_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 set_target_properties(gtest gtest_main PROPERTIES COMPILE_WARNING_AS_ERROR OFF)
 
+
+# brindle.exe loads these two only when it first calls them, after its first
+# line has made every load search the system folder: under Wine shlwapi pulls
+# in shcore, and a load while the imports are resolved would take a shcore.dll
+# lying beside the program. Only the functions the program calls are listed;
+# one more fails the link until it is added.
+set(BRINDLE_DELAY_LOADED)
+foreach(dll shell32 shlwapi)
+    set(library ${CMAKE_BINARY_DIR}/lib${dll}-delayed.a)
+    add_custom_command(OUTPUT ${library}
+        COMMAND ${CMAKE_DLLTOOL} --input-def ${CMAKE_SOURCE_DIR}/cmake/delay-load/${dll}.def --dllname ${dll}.dll
+            --output-delaylib ${library}
+        DEPENDS ${CMAKE_SOURCE_DIR}/cmake/delay-load/${dll}.def VERBATIM)
+    list(APPEND BRINDLE_DELAY_LOADED ${library})
+endforeach()
+add_custom_target(brindle_delay_loaded DEPENDS ${BRINDLE_DELAY_LOADED})

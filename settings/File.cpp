@@ -180,4 +180,13 @@ bool ReplaceFileWith(const std::wstring& path, const void* bytes, std::size_t si
     DeleteFileW(temporary.c_str());
     return false;
 }
+
+bool ReadWholeFile(const std::wstring& path, std::uint64_t limit, std::string& bytes)
+{
+    CFile file;
+    if (!file.OpenRead(path) || file.Length() > limit)
+        return false;
+    bytes.assign(static_cast<std::size_t>(file.Length()), '\0');
+    return bytes.empty() || file.Read(&bytes[0], bytes.size()) == bytes.size();
+}
 #endif

@@ -56,4 +56,6 @@ private:
 // and only then take the old file's place, so a reader never sees half of it.
 // A read-only file stays as it is. False when the file could not be written.
 bool ReplaceFileWith(const std::wstring& path, const void* bytes, std::size_t size);
+// A whole file's bytes, when it can be read and holds at most limit of them.
+bool ReadWholeFile(const std::wstring& path, std::uint64_t limit, std::string& bytes);
 #endif

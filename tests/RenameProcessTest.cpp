@@ -127,6 +127,16 @@ TEST_F(CommandLineRename, TheResultFileSaysWhatBecameOfEachPath)
     // No result where none can be written: the run says so.
     EXPECT_EQ(Run(L"-s -t affix -r \"" + folder / L"no folder\\result" + L"\" report-draft.txt", folder.Path()), 1u);
     EXPECT_TRUE(PathExists(folder / L"report.txt"));
+    // A file of the run's own that is one of its items, now or by its new
+    // name, in any case: nothing renamed, nothing written over; and an empty
+    // affix file is no affix at all.
+    WriteFileBytes(folder / L"empty", "");
+    WriteFileBytes(folder / L"list", "report.txt\n");
+    for (const wchar_t* own : {L"-r report_draft.txt", L"-r REPORT.TXT", L"-q report.txt", L"-l list list",
+                               L"-t report.txt", L"-t empty"}) {
+        EXPECT_EQ(Run(L"-s -a _draft " + std::wstring(own) + L" report.txt", folder.Path()), 2u) << own;
+        EXPECT_EQ(ReadFileBytes(folder / L"report.txt"), "f") << own;
+    }
 }
 
 // A program started from Downloads loads no DLL that lies beside it under a
@@ -146,6 +156,14 @@ TEST_F(CommandLineRename, OnceProtectedADllPlantedBesideTheProgramIsNeverLoaded)
         ChildProcess guarded(probe, std::wstring(name) + L" protected", folder.Path());
         EXPECT_EQ(guarded.WaitForExit(), 0u) << name;
     }
+    // Loaded while the program's imports are resolved, before its first line
+    // can protect it, unless the program holds back what pulls it in.
+    ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\planted_dll.dll").c_str(), (folder / L"shcore.dll").c_str(), FALSE));
+    WriteFileBytes(folder / L"a.txt", "a");
+    DeleteFileW((folder / L"planted-ran").c_str());
+    EXPECT_EQ(Run(L"-a x_ -p a.txt", folder.Path()), 0u);
+    EXPECT_TRUE(PathExists(folder / L"x_a.txt"));
+    EXPECT_FALSE(PathExists(folder / L"planted-ran"));
 }
 
 }  // namespace

@@ -159,6 +159,9 @@ renamed './dir/' -> './x_dir'" ]
     exec_quoted '/a b/$x"%\'
     # shellcheck disable=SC2016
     [ "$REPLY" = '"/a b/\\$x\\"%%\\\\"' ]
+    # What the program is handed must be all there: a full disk names nothing.
+    if write_whole /dev/full 'photo10' 2>/dev/null; then false; fi
+    write_whole written 'photo10' && [ "$(cat written)" = photo10 ]
 }
 
 # The program itself, as a file manager's drop or a hand-written command line
@@ -194,6 +197,44 @@ program() {
     [ "$status" -eq 0 ]
     [ -e 20060319_2330_photo.jpg ]
     WINEPREFIX=$SHARED_PREFIX/brindle-cli wineserver -k || true
+}
+
+# Each row: a tree (made by Linux, which holds case twins), the program's
+# arguments, and the tree after the run. The dry run and the run say the same,
+# line by line and in their status, and the disk shows what they said.
+@test "the program: a dry run foretells the run line by line, case twins and second namings included" {
+    touch first.txt
+    brindle -a x_ -p first.txt  # the command-line prefix, ready
+    local rows=(
+        'touch DATA.jpg data.JPG|-a _x -s DATA.jpg DATA.jpg|DATA_x.jpg data.JPG'
+        'touch a.txt A.txt|-a x_ -p a.txt a.txt|A.txt x_a.txt'
+        'mkdir -p old/o1 OLD/o1|-a x_ -p old "old\o1"|OLD OLD/o1 x_old x_old/o1'
+        'mkdir d; touch d/IN d/in|-a x_ -p "d\IN" d "d\in"|x_d x_d/in x_d/x_IN'
+        'mkdir d; touch d/a|-a x_ -p "d\a" d "d\a"|x_d x_d/x_a'
+        'touch notes.md. notes.md|-a x_ -p NOTES.MD.|notes.md x_notes.md.'
+        'mkdir o1|-a "o1\\" -p o1|o1'
+        'mkdir notes; touch notes.JPG|-a "\o1" -s notes.JPG|notes notes/o1.JPG'
+        'mkdir A a; touch A/f a/f|-a x_ -p "A\f" "a\f"|A A/x_f a a/x_f'
+        'mkdir real; touch real/a.txt; ln -s real link|-a x_ -p "real\a.txt" "link\a.txt"|link real real/x_a.txt'
+        'touch "  " ...|-a x_ -p "  " ...|   ...'
+        'mkdir d; touch d/f|-a x_ -p d "x_d\f" "D\F"|x_d x_d/x_f'
+    )
+    # In the current folder, paths as a Windows user types them.
+    here() { WINEPREFIX=$SHARED_PREFIX/brindle-cli "$TREE/cmake/wine-run" "$TREE/build/windows/brindle.exe" "$@" 3>&-; }
+    local row setup call after round dry
+    for row in "${rows[@]}"; do
+        IFS='|' read -r setup call after <<<"$row"
+        for round in dry real; do
+            dry='' && [ "$round" = real ] || dry=-n
+            rm -rf "$round" && mkdir "$round" && (cd "$round" && eval "$setup")
+            (cd "$round" && eval "here $dry -r ../$round.result $call") && echo 0 >>"$round.result" ||
+                echo "$?" >>"$round.result"
+            sed -i -e "s|Z:${PWD//\//\\\\}\\\\$round\\\\||g" -e 's/^would-rename/renamed/' "$round.result"
+        done
+        diff dry.result real.result || { echo "row: $row"; false; }
+        [ "$(cd real && find . -mindepth 1 -printf '%P\n' | LC_ALL=C sort | tr '\n' ' ')" = "$after " ] ||
+            { echo "row: $row"; cat real.result; false; }
+    done
 }
 
 @test "a signal stops the run between two items: 130, 143, 129; each item at its old or its new name" {
@@ -256,6 +297,10 @@ program() {
     TMPDIR=$BATS_TEST_TMPDIR/missing run brindle -a x_ -p plain.txt
     [ "$status" -eq 2 ]
     [[ $output == *"TMPDIR"* ]]
+    touch not-a-folder
+    WINEPREFIX=$PWD/not-a-folder run brindle -a x_ -p plain.txt
+    [ "$status" -eq 2 ]
+    [[ $output == *"not a folder"* ]]
     mkdir own-tmp
     TMPDIR=own-tmp run brindle -a x_ -p plain.txt  # relative: made full
     [ "$status" -eq 0 ]

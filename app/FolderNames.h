@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// What a run knows of the names in one folder: those it held when the run
+// first listed it, and what the run did to them since. A name given names
+// the entry spelled exactly so where there is one, else the first whose key
+// matches (on Windows the key ignores case; Linux under Wine may hold A.txt
+// and a.txt side by side).
+class CFolderNames {
+public:
+    // A name's key: two names with one key cannot stand side by side.
+    using KeyOf = std::function<std::wstring(const std::wstring&)>;
+
+    enum class State {
+        Present,  // as listed, untouched by the run
+        Vacated,  // the run moved its item away
+        Added,    // the run moved an item here
+    };
+    struct Entry {
+        std::wstring name;
+        State state = State::Present;
+        std::size_t result = 0;  // the run's result that vacated or added it
+    };
+
+    CFolderNames(const std::vector<std::wstring>& names, KeyOf key);
+
+    // The entry a given name names; null when none does. An item there now
+    // comes before one the run moved away.
+    const Entry* Find(const std::wstring& name) const;
+    // True when no item there now has the name's key.
+    bool IsFree(const std::wstring& name) const;
+    // The run moved the item of this entry away, or an item here.
+    void Vacate(const std::wstring& name, std::size_t result);
+    void Add(const std::wstring& name, std::size_t result);
+
+private:
+    std::vector<Entry> entries_;  // in the order listed, then as added
+    std::unordered_map<std::wstring, std::size_t> present_;   // exact name of an item there now
+    std::unordered_map<std::wstring, std::size_t> vacated_;   // exact name the run moved away
+    std::unordered_map<std::wstring, std::vector<std::size_t>> byKey_;
+    KeyOf key_;
+};
