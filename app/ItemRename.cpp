@@ -447,7 +447,8 @@ CMountTable ReadMountTable(bool& root)
     // marks immutable or append-only refuses to be written.
     if (ReadToEnd(L"\\\\?\\Z:\\proc\\self\\status", status)) {
         const std::size_t uid = status.find("\nUid:");
-        root = uid != std::string::npos && status.compare(status.find_first_not_of(" \t", uid + 5), 2, "0\t") == 0;
+        const std::size_t value = uid == std::string::npos ? uid : status.find_first_not_of(" \t", uid + 5);
+        root = value != std::string::npos && status.compare(value, 2, "0\t") == 0;
     }
     return CMountTable(mounts);
 }
