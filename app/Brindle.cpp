@@ -1,7 +1,6 @@
 #include "Brindle.h"
 
 #include "DropFile.h"
-#include "ItemRename.h"
 #include "resource.h"
 #include "settings/SettingsFile.h"
 #include "shell/Path.h"
@@ -65,10 +64,10 @@ void KeepOnScreen(WINDOWPLACEMENT& placement)
 
 }  // namespace
 
-CBrindle::CBrindle(const std::vector<std::wstring>& files, const std::wstring& affix,
-                   AffixPosition position)
+CBrindle::CBrindle(const std::vector<std::wstring>& files, const std::wstring& affix, AffixPosition position,
+                   std::shared_ptr<CItemStore> store)
     : pendingFiles(files), commandAffix(affix), commandPosition(position), dryRun(false), insertPos(0),
-      allRenamed(false)
+      allRenamed(false), itemStore(std::move(store))
 {
 }
 
@@ -228,12 +227,12 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
     affixBox->AddToHistory(raw, HistoryLimit());
 
     const CAffixRule rule(raw, Now(), position, ComposeCanonically);
-    if (!ownFiles.empty() && IsAnItemOf(rule, files, ownFiles)) {
+    if (!ownFiles.empty() && IsAnItemOf(*itemStore, rule, files, ownFiles)) {
         ownFileNamed = true;
         allRenamed = false;
         return;
     }
-    CRenameRun run(rule, dryRun);
+    CRenameRun run(rule, *itemStore, dryRun);
     const std::wstring stop = stopFile.empty() ? std::wstring() : ResolveItemPath(stopFile).Literal();
     bool stopped = false;
     ULONGLONG nextLook = 0;
@@ -362,7 +361,7 @@ void CBrindle::UndoLastDrop()
     EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), IDM_UNDO, MF_BYCOMMAND | MF_GRAYED);
     // Last first: an item renamed into a folder renamed after it comes back too.
     for (auto item = renamed.rbegin(); item != renamed.rend(); ++item)
-        RenameBack(*item);
+        RenameBack(*itemStore, *item);
 }
 
 void CBrindle::SetIcons(UINT dpi)

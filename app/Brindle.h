@@ -2,7 +2,8 @@
 
 #include "AffixPosition.h"
 #include "AffixRule.h"
-#include "ItemRename.h"
+#include "RenameRun.h"
+#include "WindowsItemStore.h"
 #include "resource.h"
 #include "window/Controls.h"
 #include "window/Dialog.h"
@@ -10,6 +11,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,8 +21,10 @@ class CBrindle : public CDialog {
 public:
     enum { TemplateId = IDD_BRINDLE };
 
-    CBrindle(const std::vector<std::wstring>& files, const std::wstring& affix,
-             AffixPosition position);
+    // The store is the file system the renames go through: the one of the
+    // system the program runs on, unless a caller brings its own.
+    CBrindle(const std::vector<std::wstring>& files, const std::wstring& affix, AffixPosition position,
+             std::shared_ptr<CItemStore> store = MakeItemStore());
     ~CBrindle() override;
 
     LRESULT OnInitDialog(WPARAM wParam, LPARAM lParam) override;
@@ -63,6 +67,7 @@ public:
     // Whether the last rename run renamed every item; false before any run
     // and after a run cut short.
     bool allRenamed;
+    std::shared_ptr<CItemStore> itemStore;
     // What became of each item of the last rename run.
     std::vector<ItemResult> lastRun;
     // What the last drop that renamed anything renamed: the undo history, in

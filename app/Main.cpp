@@ -1,7 +1,7 @@
 #include "Brindle.h"
 #include "CommandLine.h"
 #include "InstanceRecord.h"
-#include "ItemRename.h"
+#include "WindowsItemStore.h"
 #include "PathList.h"
 #include "RunReport.h"
 #include "settings/File.h"
@@ -57,7 +57,7 @@ bool ReadAffixFile(const std::wstring& affixFile, std::wstring& affix)
 // in a dry run) and what became of each could be written where asked; 1
 // otherwise; 2, renaming nothing, when the affix file is empty or a file the
 // run reads or writes is one of its items.
-int RenameFromCommandLine(CommandLine& commandLine)
+int RenameFromCommandLine(CommandLine& commandLine, const std::shared_ptr<CItemStore>& store)
 {
     bool everyListRead = true;
     for (const std::wstring& list : commandLine.lists)
@@ -73,7 +73,7 @@ int RenameFromCommandLine(CommandLine& commandLine)
             results.push_back(KeptItem(file, ItemReason::NoAffix));
         allRenamed = false;
     } else if (!commandLine.files.empty()) {
-        CBrindle brindle(commandLine.files, commandLine.affix, commandLine.position);
+        CBrindle brindle(commandLine.files, commandLine.affix, commandLine.position, store);
         brindle.stopFile = commandLine.stopFile;
         brindle.dryRun = commandLine.dryRun;
         brindle.ownFiles = commandLine.lists;
@@ -93,7 +93,7 @@ int RenameFromCommandLine(CommandLine& commandLine)
     if (!commandLine.resultFile.empty()) {
         // Never over an item of the run, whatever path led there.
         const std::string text = ResultText(results);
-        reported = !IsAnItemOf(results, commandLine.resultFile) &&
+        reported = !IsAnItemOf(*store, results, commandLine.resultFile) &&
                    ReplaceFileWith(ResolveItemPath(commandLine.resultFile).Literal(), text.data(), text.size());
     }
     return everyListRead && allRenamed && reported ? 0 : 1;
@@ -107,17 +107,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLineText, int)
     LoadOnlySystemDlls();
     try {
         CommandLine commandLine = ParseCommandLine(commandLineText);
+        const std::shared_ptr<CItemStore> store = MakeItemStore();
         const bool interactive = commandLine.files.empty() && commandLine.lists.empty();
         // A command-line run has no window worth finding: it neither makes nor
         // holds the record, so a start without paths meanwhile opens the dialog.
         if (!interactive)
-            return RenameFromCommandLine(commandLine);
+            return RenameFromCommandLine(commandLine, store);
 
         CInstanceRecord record(kInstanceRecordName);
         if (record.Existed() && ActivateRunningInstance(record))
             return 0;
 
-        CBrindle brindle(commandLine.files, commandLine.affix, commandLine.position);
+        CBrindle brindle(commandLine.files, commandLine.affix, commandLine.position, store);
         const HWND dialog = brindle.CreateFromTemplate(CBrindle::TemplateId);
         // A set-up that failed half way leaves a window nobody can see: never
         // keep it, or every later start would bring forward nothing.

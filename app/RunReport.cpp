@@ -15,6 +15,14 @@ void AppendField(const std::wstring& text, std::string& out)
 
 }  // namespace
 
+ItemResult KeptItem(const CItemPath& path, ItemReason reason)
+{
+    ItemResult result;
+    result.from = path;
+    result.reason = reason;
+    return result;
+}
+
 const char* StatusWord(ItemStatus status)
 {
     switch (status) {

@@ -66,6 +66,9 @@ struct ItemResult {
     bool Moved() const { return status == ItemStatus::Renamed && reason == ItemReason::Done; }
 };
 
+// The outcome for an item no run reached, or one kept before it was opened.
+ItemResult KeptItem(const CItemPath& path, ItemReason reason);
+
 // The words a result file uses.
 const char* StatusWord(ItemStatus status);
 const char* ReasonWord(ItemReason reason);

@@ -1,7 +1,8 @@
 // The rename engine in this process: drops built as the shell builds them,
 // real files in a private folder, and a fixed clock.
 #include "app/Brindle.h"
-#include "app/ItemRename.h"
+#include "app/RenameRun.h"
+#include "app/WindowsItemStore.h"
 #include "DropBuilder.h"
 #include "TestSupport.h"
 #include "resource.h"
@@ -85,7 +86,8 @@ std::vector<ItemResult> RunOnce(const std::wstring& affix, AffixPosition positio
                                 const std::vector<std::wstring>& paths, bool dryRun = false)
 {
     const CAffixRule rule(affix, TagTime{2011, 2, 27, 9, 5, 3}, position, ComposeCanonically);
-    CRenameRun run(rule, dryRun);
+    const std::unique_ptr<CItemStore> store = MakeItemStore();
+    CRenameRun run(rule, *store, dryRun);
     for (const std::wstring& path : paths)
         run.Rename(path);
     return run.Results();

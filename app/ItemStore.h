@@ -1,0 +1,61 @@
+#pragma once
+
+#include "AffixRule.h"
+#include "RunReport.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A folder as a store found it.
+struct StoredFolder {
+    ItemIdentity identity;
+    int mount = -1;                   // the Linux mount it lies on, where the store knows
+    bool readOnly = false;            // on a mount that takes no change
+    std::wstring resolved;            // under Wine: the path Wine resolves it to
+};
+
+// An item a store opened to rename, held open until it goes.
+class COpenedItem {
+public:
+    virtual ~COpenedItem() = default;
+    ItemIdentity identity;
+    std::wstring name;      // as the file system holds it
+    long long written = 0;  // its last write, as the store counts time
+    bool mountPoint = false;
+};
+
+// The file system behind a rename run: the facts the planner asks for and the
+// moves it has made. Every call answers Done or the reason it could not.
+class CItemStore {
+public:
+    virtual ~CItemStore() = default;
+
+    // A path as a user gives it on a command line, in a list or in a drop.
+    virtual CItemPath Resolve(const std::wstring& given) const = 0;
+    // What two names share when this file system takes them for one.
+    virtual std::wstring Key(const std::wstring& name) const = 0;
+    // The most UTF-8 bytes a name may hold; 0 when only UTF-16 units count.
+    virtual std::size_t NameBytes() const = 0;
+    // Whether file calls take a path this long.
+    virtual bool Fits(const CItemPath& path) const = 0;
+
+    // The folder a path's item lies in.
+    virtual ItemReason OpenFolderOf(const CItemPath& item, StoredFolder& folder) = 0;
+    // The names that folder holds, as the file system lists them; none where
+    // it cannot be listed.
+    virtual void ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names) = 0;
+    // The item itself, in the folder the store described.
+    virtual ItemReason OpenItem(const CItemPath& path, const StoredFolder& folder,
+                                std::unique_ptr<COpenedItem>& item) = 0;
+    // Whether anything a listing does not show stands at target.
+    virtual ItemReason CheckFree(const CItemPath& target) = 0;
+    // A dry run's last question, which the move itself would ask.
+    virtual ItemReason CouldMove(const COpenedItem& item, const CItemPath& from) = 0;
+    // Renames the open item, never over anything: Done when it answers to
+    // exactly the new name.
+    virtual ItemReason Move(COpenedItem& item, const CItemPath& from, const CItemPath& to) = 0;
+    // When the item was last written, in local time.
+    virtual bool LocalTime(const COpenedItem& item, TagTime& time) const = 0;
+};

@@ -1,0 +1,333 @@
+#include "RenameRun.h"
+
+#include "NameCheck.h"
+
+#include <algorithm>
+
+namespace {
+
+// A name of only dots and spaces: Windows can hold no such item, and reads
+// "..." as the folder it is in.
+bool OnlyDotsAndSpaces(const std::wstring& name)
+{
+    return name.find_first_not_of(L". ") == std::wstring::npos;
+}
+
+// Whether text names something below the folder path.
+bool IsBelow(const std::wstring& text, const std::wstring& folder)
+{
+    return text.size() > folder.size() && text.compare(0, folder.size(), folder) == 0 &&
+           (text[folder.size()] == L'\\' || text[folder.size()] == L'/');
+}
+
+// Each folder above a full path, outermost first.
+std::vector<std::wstring> FoldersAbove(const std::wstring& full)
+{
+    std::vector<std::wstring> folders;
+    for (std::size_t slash = full.find_first_of(L"\\/", 1); slash != std::wstring::npos;
+         slash = full.find_first_of(L"\\/", slash + 1))
+        folders.push_back(full.substr(0, slash));
+    return folders;
+}
+
+}  // namespace
+
+// A folder as the run knows it.
+struct CRenameRun::Folder {
+    StoredFolder facts;
+    CFolderNames names;
+};
+
+CRenameRun::CRenameRun(const CAffixRule& rule, CItemStore& store, bool dryRun)
+    : rule_(rule), store_(store), dryRun_(dryRun)
+{
+}
+
+CRenameRun::~CRenameRun() = default;
+
+const ItemResult& CRenameRun::Rename(const std::wstring& given)
+{
+    results_.push_back(Attempt(store_.Resolve(given)));
+    return results_.back();
+}
+
+const ItemResult& CRenameRun::Keep(const std::wstring& given, ItemReason reason)
+{
+    results_.push_back(KeptItem(store_.Resolve(given), reason));
+    return results_.back();
+}
+
+bool CRenameRun::AllRenamed() const
+{
+    return std::all_of(results_.begin(), results_.end(), [](const ItemResult& r) { return r.Succeeded(); });
+}
+
+CItemPath CRenameRun::OnDisk(const CItemPath& path) const
+{
+    if (!dryRun_ || movedFolders_.empty())
+        return path;
+    const std::wstring full = path.Full();
+    const std::vector<std::wstring> folders = FoldersAbove(full);
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
+        const auto moved = movedFolders_.find(*folder);
+        if (moved != movedFolders_.end())
+            return store_.Resolve(moved->second + full.substr(folder->size()));
+    }
+    return path;
+}
+
+bool CRenameRun::InMovedFolder(const CItemPath& path)
+{
+    for (const std::wstring& folder : FoldersAbove(path.Full())) {
+        if (renamedPaths_.count(folder))
+            return true;
+        if (!renamedKeys_.count(store_.Key(folder)))
+            continue;
+        // Spelled otherwise: the same folder where the store says so (Linux
+        // may hold a twin that differs in case).
+        StoredFolder facts;
+        // (Of a name inside it: its folder is that folder.)
+        if (store_.OpenFolderOf(store_.Resolve(folder + L"\\x"), facts) != ItemReason::Done ||
+            renamedItems_.count(facts.identity))
+            return true;
+    }
+    return false;
+}
+
+CRenameRun::Folder* CRenameRun::FolderOf(const CItemPath& path, ItemReason& reason)
+{
+    const CItemPath where = OnDisk(path);
+    const std::wstring literal = where.LiteralFolder();
+    const auto known = folderPaths_.find(literal);
+    if (known != folderPaths_.end())
+        return known->second;
+    StoredFolder facts;
+    reason = store_.OpenFolderOf(where, facts);
+    if (reason != ItemReason::Done)
+        return nullptr;
+    auto& folder = folders_[facts.identity];
+    if (!folder) {
+        // Reached again by another path (a link to it, a share): the same
+        // folder and the same names.
+        std::vector<std::wstring> names;
+        store_.ListFolderOf(where, names);
+        const CItemStore& store = store_;
+        folder.reset(new Folder{facts, CFolderNames(names, [&store](const std::wstring& name) {
+                                    return store.Key(name);
+                                })});
+    }
+    folderPaths_.emplace(literal, folder.get());
+    return folder.get();
+}
+
+ItemResult CRenameRun::NamedBefore(std::size_t earlier, const CItemPath& given) const
+{
+    // Counted once, as the run renamed it.
+    ItemResult result = results_[earlier];
+    if (store_.Key(given.Full()) == store_.Key(result.from.Full())) {
+        result.reason = ItemReason::Again;
+    } else {
+        result.reason = ItemReason::SameItem;
+        result.from = given;
+    }
+    return result;
+}
+
+ItemReason CRenameRun::NewNameOf(const COpenedItem& item, std::wstring& name) const
+{
+    TagTime local = {};
+    if (rule_.UsesItemTime() && !store_.LocalTime(item, local))
+        return ItemReason::NoTime;
+    name = rule_.UsesItemTime() ? rule_.ForItem(local).NewName(item.name) : rule_.NewName(item.name);
+    if (name.empty())
+        return ItemReason::OneWay;
+    switch (CheckName(name, store_.NameBytes())) {
+    case NameFault::Invalid:
+        return ItemReason::BadName;
+    case NameFault::TooLong:
+        return ItemReason::TooLong;
+    case NameFault::None:
+        break;
+    }
+    return ItemReason::Done;
+}
+
+ItemResult CRenameRun::Attempt(const CItemPath& given)
+{
+    ItemResult result = KeptItem(given, ItemReason::Failed);
+    const auto kept = [&result](ItemReason reason) {
+        result.reason = reason;
+        return result;
+    };
+    if (!given.HasName() || !IsCreatableName(given.Name()) || OnlyDotsAndSpaces(given.Name()))
+        return kept(ItemReason::NotAnItem);
+    // Named again exactly as before, or below a folder the run renamed.
+    const auto earlier = renamedPaths_.find(given.Full());
+    if (earlier != renamedPaths_.end())
+        return NamedBefore(earlier->second, given);
+    if (InMovedFolder(given))
+        return kept(ItemReason::FolderMoved);
+    ItemReason reason = ItemReason::Failed;
+    Folder* const folder = FolderOf(given, reason);
+    if (!folder)
+        return kept(reason);
+
+    // The item the folder's names answer for the name given.
+    const CFolderNames::Entry* entry = folder->names.Find(given.Name());
+    if (entry && entry->state != CFolderNames::State::Present)
+        return NamedBefore(entry->result, given);  // moved away by the run, or given this name by it
+    const CItemPath from = given.Sibling(entry ? entry->name : given.Name());
+    std::unique_ptr<COpenedItem> item;
+    reason = store_.OpenItem(OnDisk(from), folder->facts, item);
+    if (reason != ItemReason::Done)
+        return kept(reason);
+    const auto renamed = renamedItems_.find(item->identity);
+    if (renamed != renamedItems_.end())
+        return NamedBefore(renamed->second, given);  // another of its names: a hard link, another folder's path
+    result.from = from.Sibling(item->name);
+    result.identity = item->identity;
+
+    std::wstring newName;
+    reason = NewNameOf(*item, newName);
+    if (reason != ItemReason::Done)
+        return kept(reason);
+    const CItemPath target = result.from.Sibling(newName);
+    result.to = target;  // planned, whether or not it can be
+    Folder* into = nullptr;
+    reason = CheckMove(result.from, given, *item, target, *folder, into);
+    if (reason == ItemReason::Done)
+        reason = dryRun_ ? store_.CouldMove(*item, OnDisk(result.from)) : store_.Move(*item, result.from, target);
+    if (reason != ItemReason::Done)
+        return kept(reason);
+    result.status = dryRun_ ? ItemStatus::WouldRename : ItemStatus::Renamed;
+    result.reason = ItemReason::Done;
+    Record(result, given, *folder, *into);
+    return result;
+}
+
+ItemReason CRenameRun::CheckMove(const CItemPath& from, const CItemPath& given, const COpenedItem& item,
+                                 const CItemPath& target, Folder& folder, Folder*& into)
+{
+    const std::wstring targetFull = target.Full();
+    if (IsBelow(targetFull, from.Full()) || IsBelow(targetFull, given.Full()))
+        return ItemReason::InsideItself;
+    if (InMovedFolder(target))
+        return ItemReason::NoFolder;
+    ItemReason reason = ItemReason::Done;
+    into = target.LiteralFolder() == from.LiteralFolder() ? &folder : FolderOf(target, reason);
+    if (!into)
+        return reason == ItemReason::Missing ? ItemReason::NoFolder : reason;
+    if (!into->names.IsFree(target.Name()))
+        return ItemReason::Taken;
+    if (!store_.Fits(target))
+        return ItemReason::TooLong;
+    if (into->facts.identity.volume != folder.facts.identity.volume)
+        return ItemReason::OtherVolume;
+    // What Linux decides: mounts.
+    if (item.mountPoint)
+        return ItemReason::MountPoint;
+    if (into->facts.mount != folder.facts.mount)
+        return ItemReason::OtherVolume;
+    if (folder.facts.readOnly)
+        return ItemReason::Denied;
+    // A name a dry run would have freed is still taken on the disk.
+    const CFolderNames::Entry* there = into->names.Find(target.Name());
+    if (dryRun_ && there && there->state == CFolderNames::State::Vacated)
+        return ItemReason::Done;
+    return store_.CheckFree(OnDisk(target));
+}
+
+void CRenameRun::Record(const ItemResult& result, const CItemPath& given, Folder& folder, Folder& into)
+{
+    const std::size_t index = results_.size();
+    for (const CItemPath* path : {&given, &result.from}) {
+        renamedPaths_[path->Full()] = index;
+        renamedKeys_[store_.Key(path->Full())] = index;
+    }
+    renamedItems_.emplace(result.identity, index);
+    folder.names.Vacate(result.from.Name(), index);
+    into.names.Add(result.to.Name(), index);
+    // A dry run leaves a folder where it was: paths below its new name are
+    // looked for below its old one.
+    if (dryRun_)
+        movedFolders_[result.to.Full()] = OnDisk(result.from).Full();
+}
+
+ItemResult RenameBack(CItemStore& store, const ItemResult& renamed)
+{
+    ItemResult result = KeptItem(renamed.to, ItemReason::Failed);
+    result.identity = renamed.identity;
+    StoredFolder folder;
+    std::unique_ptr<COpenedItem> item;
+    result.reason = store.OpenFolderOf(renamed.to, folder);
+    if (result.reason == ItemReason::Done)
+        result.reason = store.OpenItem(renamed.to, folder, item);
+    if (result.reason != ItemReason::Done)
+        return result;
+    if (!(item->identity == renamed.identity) || item->name != renamed.to.Name()) {
+        result.reason = ItemReason::OtherItem;
+        return result;
+    }
+    result.to = renamed.from;
+    result.reason = store.Fits(renamed.from) ? store.CheckFree(renamed.from) : ItemReason::TooLong;
+    if (result.reason == ItemReason::Done)
+        result.reason = store.Move(*item, renamed.to, renamed.from);
+    if (result.reason == ItemReason::Done)
+        result.status = ItemStatus::Renamed;
+    return result;
+}
+
+namespace {
+
+// The item at a path, opened in its folder; null when there is none.
+std::unique_ptr<COpenedItem> OpenAt(CItemStore& store, const CItemPath& path)
+{
+    StoredFolder folder;
+    std::unique_ptr<COpenedItem> item;
+    if (!path.HasName() || store.OpenFolderOf(path, folder) != ItemReason::Done)
+        return nullptr;
+    const ItemReason reason = store.OpenItem(path, folder, item);
+    // A link is what it is too: the store would not rename it, nor write it.
+    return reason == ItemReason::Done || reason == ItemReason::Link ? std::move(item) : nullptr;
+}
+
+}  // namespace
+
+bool IsAnItemOf(CItemStore& store, const CAffixRule& rule, const std::vector<std::wstring>& named,
+                const std::vector<std::wstring>& own)
+{
+    // Each by what it is, and by its path now and after the run.
+    std::vector<ItemIdentity> ownItems;
+    std::vector<std::wstring> ownKeys;
+    for (const std::wstring& file : own) {
+        const CItemPath path = store.Resolve(file);
+        if (const auto item = OpenAt(store, path))
+            ownItems.push_back(item->identity);
+        ownKeys.push_back(store.Key(path.Full()));
+    }
+    const auto isOwn = [&](const CItemPath& path) {
+        return std::find(ownKeys.begin(), ownKeys.end(), store.Key(path.Full())) != ownKeys.end();
+    };
+    for (const std::wstring& file : named) {
+        const CItemPath path = store.Resolve(file);
+        const auto item = OpenAt(store, path);
+        if (isOwn(path) ||
+            (item && std::find(ownItems.begin(), ownItems.end(), item->identity) != ownItems.end()))
+            return true;
+        TagTime local = {};
+        if (!item || (rule.UsesItemTime() && !store.LocalTime(*item, local)))
+            continue;
+        const std::wstring newName =
+            rule.UsesItemTime() ? rule.ForItem(local).NewName(path.Name()) : rule.NewName(path.Name());
+        if (!newName.empty() && isOwn(path.Sibling(newName)))
+            return true;
+    }
+    return false;
+}
+
+bool IsAnItemOf(CItemStore& store, const std::vector<ItemResult>& results, const std::wstring& own)
+{
+    const auto item = OpenAt(store, store.Resolve(own));
+    return item && std::any_of(results.begin(), results.end(),
+                               [&item](const ItemResult& result) { return result.identity == item->identity; });
+}

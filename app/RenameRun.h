@@ -1,0 +1,82 @@
+#pragma once
+
+#include "AffixRule.h"
+#include "FolderNames.h"
+#include "ItemStore.h"
+#include "RunReport.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// One rename run: renames the named files and folders, each inside its own
+// folder as the rule says, and keeps what became of each. Nothing is ever
+// replaced or copied. A dry run asks the store the same questions in the same
+// order and moves nothing: it counts the items it would rename as renamed, so
+// a later item meets the names as the real run would leave them.
+//
+// Each folder is listed once, when the run first meets it, and the listing
+// is kept current by the run's own moves: the item a path names is the one
+// the listing answers for it (the exact spelling first, as Linux may hold
+// A.txt beside a.txt). The run decides; the store only tells and moves.
+class CRenameRun {
+public:
+    CRenameRun(const CAffixRule& rule, CItemStore& store, bool dryRun = false);
+    ~CRenameRun();
+    CRenameRun(const CRenameRun&) = delete;
+    CRenameRun& operator=(const CRenameRun&) = delete;
+
+    // Renames the item named now, or leaves it as it is; says which and why.
+    const ItemResult& Rename(const std::wstring& given);
+    // Leaves a named item as it is, for a reason of the caller's.
+    const ItemResult& Keep(const std::wstring& given, ItemReason reason);
+    // Every named item's outcome, in the order named.
+    const std::vector<ItemResult>& Results() const { return results_; }
+    // True when every named item has (or would have) its new name.
+    bool AllRenamed() const;
+
+private:
+    struct Folder;
+    ItemResult Attempt(const CItemPath& given);
+    // Named before: again by the same spelling, else the same item by another.
+    ItemResult NamedBefore(std::size_t earlier, const CItemPath& given) const;
+    bool InMovedFolder(const CItemPath& path);
+    // The folder a path's item lies in, listed once; null with the store's
+    // reason when it cannot be opened.
+    Folder* FolderOf(const CItemPath& path, ItemReason& reason);
+    // The new name the rule gives an opened item: Done, or why none.
+    ItemReason NewNameOf(const COpenedItem& item, std::wstring& name) const;
+    // Whether the item may go to target: Done, or why not.
+    ItemReason CheckMove(const CItemPath& from, const CItemPath& given, const COpenedItem& item,
+                         const CItemPath& target, Folder& folder, Folder*& into);
+    void Record(const ItemResult& result, const CItemPath& given, Folder& folder, Folder& into);
+    // Where a path's item is now: in a dry run, below a folder's old name
+    // where the run would have renamed it.
+    CItemPath OnDisk(const CItemPath& path) const;
+
+    const CAffixRule& rule_;
+    CItemStore& store_;
+    const bool dryRun_;
+    std::vector<ItemResult> results_;
+    // Full paths the run renamed, as given and as stored, and their results;
+    // the same as keys.
+    std::map<std::wstring, std::size_t> renamedPaths_;
+    std::map<std::wstring, std::size_t> renamedKeys_;
+    std::map<ItemIdentity, std::size_t> renamedItems_;
+    std::map<ItemIdentity, std::unique_ptr<Folder>> folders_;
+    std::map<std::wstring, Folder*> folderPaths_;        // by literal path
+    std::map<std::wstring, std::wstring> movedFolders_;  // a dry run's new full paths, and the old
+};
+
+// Gives a renamed item its old name back, by the same rules: only while the
+// same item (its identity and its creation time) answers to the new name and
+// the old one is free.
+ItemResult RenameBack(CItemStore& store, const ItemResult& renamed);
+// Whether a file the run reads or writes besides its items (a list, the
+// affix file, the result file, the stop file) is one of the named items, as
+// it is now or under the name the run would give it.
+bool IsAnItemOf(CItemStore& store, const CAffixRule& rule, const std::vector<std::wstring>& named,
+                const std::vector<std::wstring>& own);
+// Whether the file at a path is now one of the items a run named.
+bool IsAnItemOf(CItemStore& store, const std::vector<ItemResult>& results, const std::wstring& own);
