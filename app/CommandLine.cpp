@@ -2,43 +2,64 @@
 
 namespace {
 
-// Hands a token to the first that waits for one, in this order: the affix
-// ("-a"), the list files ("-l"), the stop file ("-q"), the result file ("-r"),
-// the affix file ("-t"); else to the files.
+// What an option letter does: its value goes somewhere (the next token that
+// reaches the sink), or it sets something at once. Letters are ASCII and
+// case-blind.
+struct Option {
+    wchar_t letter;
+    std::wstring CommandLine::*text;               // a value: one text
+    std::vector<std::wstring> CommandLine::*texts;  // a value: one more of a list
+    void (*set)(CommandLine&);                       // no value
+};
+
+const Option kOptions[] = {
+    {L'a', &CommandLine::affix, nullptr, nullptr},
+    {L'l', nullptr, &CommandLine::lists, nullptr},
+    {L'q', &CommandLine::stopFile, nullptr, nullptr},
+    {L'r', &CommandLine::resultFile, nullptr, nullptr},
+    {L't', &CommandLine::affixFile, nullptr, nullptr},
+    {L'n', nullptr, nullptr, [](CommandLine& line) { line.dryRun = true; }},
+    {L'p', nullptr, nullptr, [](CommandLine& line) { line.position = AffixPosition::Head; }},
+    {L's', nullptr, nullptr, [](CommandLine& line) { line.position = AffixPosition::End; }},
+};
+
+const Option* OptionFor(wchar_t letter)
+{
+    if (letter >= L'A' && letter <= L'Z')
+        letter = static_cast<wchar_t>(letter - L'A' + L'a');
+    for (const Option& option : kOptions)
+        if (option.letter == letter)
+            return &option;
+    return nullptr;
+}
+
+// Hands a token to the first option that waits for one, in the order of the
+// table (the affix first); else to the files.
 class CTokenSink {
 public:
-    enum Pending { Affix, List, StopFile, ResultFile, AffixFile, Kinds };
-
     explicit CTokenSink(CommandLine& result) : result_(result) {}
 
-    void Expect(Pending what) { pending_[what] = true; }
+    void Expect(const Option& option) { pending_[&option - kOptions] = true; }
 
     void Take(std::wstring token)
     {
-        if (Taken(Affix))
-            result_.affix = std::move(token);
-        else if (Taken(List))
-            result_.lists.push_back(std::move(token));
-        else if (Taken(StopFile))
-            result_.stopFile = std::move(token);
-        else if (Taken(ResultFile))
-            result_.resultFile = std::move(token);
-        else if (Taken(AffixFile))
-            result_.affixFile = std::move(token);
-        else
-            result_.files.push_back(std::move(token));
+        for (std::size_t i = 0; i < kCount; ++i) {
+            if (!pending_[i])
+                continue;
+            pending_[i] = false;
+            if (kOptions[i].text)
+                result_.*kOptions[i].text = std::move(token);
+            else
+                (result_.*kOptions[i].texts).push_back(std::move(token));
+            return;
+        }
+        result_.files.push_back(std::move(token));
     }
 
 private:
-    bool Taken(Pending what)
-    {
-        const bool pending = pending_[what];
-        pending_[what] = false;
-        return pending;
-    }
-
+    static const std::size_t kCount = sizeof kOptions / sizeof kOptions[0];
     CommandLine& result_;
-    bool pending_[Kinds] = {};
+    bool pending_[kCount] = {};
 };
 
 }  // namespace
@@ -54,36 +75,14 @@ CommandLine ParseCommandLine(const wchar_t* text)
     while (pos < length) {
         const wchar_t c = line[pos];
         if (c == L'-') {
-            // Option letters are ASCII only and case-blind; anything else
-            // drops the dash and is read again as ordinary text.
-            const wchar_t letter = pos + 1 < length ? line[pos + 1] : L'\0';
-            if (letter == L'a' || letter == L'A') {
-                sink.Expect(CTokenSink::Affix);
-                pos += 2;
-            } else if (letter == L'l' || letter == L'L') {
-                sink.Expect(CTokenSink::List);
-                pos += 2;
-            } else if (letter == L'q' || letter == L'Q') {
-                sink.Expect(CTokenSink::StopFile);
-                pos += 2;
-            } else if (letter == L'r' || letter == L'R') {
-                sink.Expect(CTokenSink::ResultFile);
-                pos += 2;
-            } else if (letter == L't' || letter == L'T') {
-                sink.Expect(CTokenSink::AffixFile);
-                pos += 2;
-            } else if (letter == L'n' || letter == L'N') {
-                result.dryRun = true;
-                pos += 2;
-            } else if (letter == L'p' || letter == L'P') {
-                result.position = AffixPosition::Head;
-                pos += 2;
-            } else if (letter == L's' || letter == L'S') {
-                result.position = AffixPosition::End;
-                pos += 2;
-            } else {
-                pos += 1;
-            }
+            // Anything but an option letter drops the dash and is read again
+            // as ordinary text.
+            const Option* option = pos + 1 < length ? OptionFor(line[pos + 1]) : nullptr;
+            if (option && option->set)
+                option->set(result);
+            else if (option)
+                sink.Expect(*option);
+            pos += option ? 2 : 1;
         } else if (c == L'"') {
             const std::size_t close = line.find(L'"', pos + 1);
             if (close == std::wstring::npos)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/Holders.h"
+
 #include <windows.h>
 
 // The 4-byte block of named shared memory through which a start without
@@ -7,9 +9,6 @@
 class CInstanceRecord {
 public:
     explicit CInstanceRecord(const wchar_t* name);
-    ~CInstanceRecord();
-    CInstanceRecord(const CInstanceRecord&) = delete;
-    CInstanceRecord& operator=(const CInstanceRecord&) = delete;
 
     // True when another process had made the block before this one opened it.
     bool Existed() const { return existed_; }
@@ -19,6 +18,6 @@ public:
     void Write(HWND dialog);
 
 private:
-    HANDLE mapping_;
+    CKernelHandle mapping_;
     bool existed_;
 };

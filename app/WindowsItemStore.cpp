@@ -2,6 +2,7 @@
 
 #include "NameCheck.h"
 #include "PathList.h"
+#include "shell/Holders.h"
 #include "shell/Path.h"
 
 #include <windows.h>
@@ -39,23 +40,6 @@ void RestoreAttributes(const std::wstring& path, DWORD attributes)
 // The longest path that file calls take, \\?\ included.
 const std::size_t kMaxPathUnits = 32767;
 
-// An open file or folder, closed when it goes.
-class CItemHandle {
-public:
-    explicit CItemHandle(HANDLE handle) : handle_(handle) {}
-    ~CItemHandle()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-    }
-    CItemHandle(const CItemHandle&) = delete;
-    CItemHandle& operator=(const CItemHandle&) = delete;
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
@@ -99,10 +83,9 @@ bool StoredName(const CItemPath& path, std::wstring& name)
     if (path.Name().find_first_of(L"*?") != std::wstring::npos)
         return false;
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(path.Literal().c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const CFindHandle search(FindFirstFileW(path.Literal().c_str(), &found));
+    if (!search.IsOpen())
         return false;
-    FindClose(search);
     name = found.cFileName;
     return !name.empty();
 }
@@ -281,16 +264,15 @@ bool ListNames(const std::wstring& literalFolder, std::vector<std::wstring>& nam
 {
     const std::wstring pattern = literalFolder + (literalFolder.back() == L'\\' ? L"*" : L"\\*");
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
-                                           FIND_FIRST_EX_LARGE_FETCH);
-    if (search == INVALID_HANDLE_VALUE)
+    const CFindHandle search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                              nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!search.IsOpen())
         return false;
     do {
         const std::wstring name = found.cFileName;
         if (name != L"." && name != L"..")
             names.push_back(name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.Get(), &found));
     return true;
 }
 
@@ -311,7 +293,7 @@ std::string UnixPathOf(const std::wstring& resolved)
 // A Linux file of the kind /proc holds, which tells no size: read to its end.
 bool ReadToEnd(const std::wstring& path, std::string& bytes)
 {
-    const CItemHandle file(
+    const CFileHandle file(
         CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     char buffer[16384];
     DWORD read = 0;
@@ -356,7 +338,7 @@ public:
     std::wstring resolved;  // under Wine: the path Wine resolves it to
 
 private:
-    CItemHandle handle_;
+    CFileHandle handle_;
 };
 
 }  // namespace
@@ -411,7 +393,7 @@ bool CWindowsItemStore::Fits(const CItemPath& path) const
 
 ItemReason CWindowsItemStore::OpenFolderOf(const CItemPath& item, StoredFolder& folder)
 {
-    const CItemHandle handle(OpenFolder(item.LiteralFolder()));
+    const CFileHandle handle(OpenFolder(item.LiteralFolder()));
     BY_HANDLE_FILE_INFORMATION info;
     FILE_BASIC_INFO basic;
     if (!handle.IsOpen())
@@ -469,7 +451,7 @@ ItemReason CWineItemStore::OpenFolderOf(const CItemPath& item, StoredFolder& fol
         return reason;
     // Where Wine resolves it (links followed), for the items' own test and
     // for the mount it lies on.
-    const CItemHandle handle(OpenFolder(item.LiteralFolder()));
+    const CFileHandle handle(OpenFolder(item.LiteralFolder()));
     folder.resolved = handle.IsOpen() ? ResolvedPath(handle.Get()) : std::wstring();
     folder.mount = mounts_.MountOf(UnixPathOf(folder.resolved));
     folder.readOnly = mounts_.IsReadOnly(folder.mount);
@@ -517,7 +499,7 @@ ItemReason CWineItemStore::OpenItem(const CItemPath& path, const StoredFolder& f
 // wineserver killed in between leaves it.
 ItemReason CWineItemStore::CheckFree(const CItemPath& target)
 {
-    const CItemHandle probe(CreateFileW(target.Literal().c_str(), DELETE, 0, nullptr, CREATE_NEW,
+    const CFileHandle probe(CreateFileW(target.Literal().c_str(), DELETE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     return probe.IsOpen() ? ItemReason::Done : ReasonFor(GetLastError(), true);
 }
@@ -531,7 +513,7 @@ ItemReason CWineItemStore::CouldMove(const COpenedItem& item, const CItemPath& f
     const DWORD unasked = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT;
     if (!root_ || (opened.attributes & unasked) || GetFileType(opened.Get()) != FILE_TYPE_DISK)
         return ItemReason::Done;
-    const CItemHandle writable(
+    const CFileHandle writable(
         CreateFileW(from.Literal().c_str(), FILE_WRITE_DATA, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
     return writable.IsOpen() || GetLastError() != ERROR_ACCESS_DENIED ? ItemReason::Done : ItemReason::Denied;
 }

@@ -1,6 +1,6 @@
 #include "SendTo.h"
 
-#include "ComPtr.h"
+#include "Holders.h"
 #include "Path.h"
 
 #include <windows.h>
@@ -9,17 +9,12 @@
 
 std::wstring GetSendToFolder()
 {
-    IMalloc* rawMalloc = nullptr;
-    if (FAILED(SHGetMalloc(&rawMalloc)) || !rawMalloc)
-        return std::wstring();
-    const boost::intrusive_ptr<IMalloc> malloc = Adopt(rawMalloc);
     LPITEMIDLIST list = nullptr;
     if (SHGetSpecialFolderLocation(nullptr, CSIDL_SENDTO, &list) != S_OK)
         return std::wstring();
+    const CShellMemory held(list);
     wchar_t folder[520] = {};
-    const BOOL found = SHGetPathFromIDListW(list, folder);
-    malloc->Free(list);
-    return found ? std::wstring(folder) : std::wstring();
+    return SHGetPathFromIDListW(list, folder) ? std::wstring(folder) : std::wstring();
 }
 
 std::wstring GetShortcutPath(const std::wstring& folder)

@@ -5,7 +5,7 @@
 #include "WindowProbes.h"
 #include "resource.h"
 #include "settings/SettingsFile.h"
-#include "shell/ComPtr.h"
+#include "shell/Holders.h"
 #include "shell/SendTo.h"
 
 #include <gtest/gtest.h>

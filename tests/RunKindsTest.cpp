@@ -146,15 +146,13 @@ public:
         : mapping_(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4,
                                       L"Cobbold - Brindle"))
     {
-        void* view = MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 4);
+        const CMappedView view(MapViewOfFile(mapping_.Get(), FILE_MAP_WRITE, 0, 0, 4));
         const std::int32_t value = HandleToLong(stored);
-        std::memcpy(view, &value, sizeof value);
-        UnmapViewOfFile(view);
+        std::memcpy(view.Get(), &value, sizeof value);
     }
-    ~HeldRecord() { CloseHandle(mapping_); }
 
 private:
-    HANDLE mapping_;
+    CKernelHandle mapping_;
 };
 
 TEST(ActivationRun, ARecordNamingAGoneWindowStartsAFreshDialog)

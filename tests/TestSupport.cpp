@@ -13,8 +13,8 @@ void RemoveTree(const std::wstring& given)
 {
     const std::wstring path = given.compare(0, 4, L"\\\\?\\") == 0 ? given : L"\\\\?\\" + given;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    const CFindHandle search(FindFirstFileW((path + L"\\*").c_str(), &found));
+    if (search.IsOpen()) {
         do {
             const std::wstring name = found.cFileName;
             if (name == L"." || name == L"..")
@@ -25,8 +25,7 @@ void RemoveTree(const std::wstring& given)
                 RemoveTree(child);
             else
                 DeleteFileW(child.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+        } while (FindNextFileW(search.Get(), &found));
     }
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryW(path.c_str());
@@ -100,16 +99,14 @@ ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& argu
     if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         currentFolder.c_str(), &startup, &info_))
         info_ = {};
+    process_ = CKernelHandle(info_.hProcess);
+    thread_ = CKernelHandle(info_.hThread);
 }
 
 ChildProcess::~ChildProcess()
 {
-    if (!info_.hProcess)
-        return;
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
-        TerminateProcess(info_.hProcess, 1);
-    CloseHandle(info_.hThread);
-    CloseHandle(info_.hProcess);
+    if (process_.IsOpen() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT)
+        TerminateProcess(process_.Get(), 1);
 }
 
 DWORD ChildProcess::WaitForExit(DWORD milliseconds)
@@ -171,15 +168,14 @@ std::vector<std::wstring> NamesIn(const std::wstring& folder)
 {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const CFindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (!search.IsOpen())
         return names;
     do {
         const std::wstring name = found.cFileName;
         if (name != L"." && name != L"..")
             names.push_back(name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.Get(), &found));
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/Holders.h"
+
 #include <windows.h>
 
 #include <string>
@@ -44,6 +46,7 @@ public:
 
 private:
     PROCESS_INFORMATION info_ = {};
+    CKernelHandle process_, thread_;  // info_'s, closed when it goes
 };
 
 // Every top-level window of the process with the given caption.

@@ -7,7 +7,7 @@
 #include "TagMenuTexts.h"
 #include "ToolTipProbe.h"
 #include "WindowProbes.h"
-#include "shell/ComPtr.h"
+#include "shell/Holders.h"
 
 #include <oleacc.h>
 
