@@ -135,6 +135,9 @@ ItemResult CRenameRun::NamedBefore(std::size_t earlier, const CItemPath& given) 
 
 ItemReason CRenameRun::NewNameOf(const COpenedItem& item, std::wstring& name) const
 {
+    // A backslash in a Linux name would read as a folder in the new name.
+    if (item.name.find_first_of(L"\\/") != std::wstring::npos)
+        return ItemReason::BadName;
     TagTime local = {};
     if (rule_.UsesItemTime() && !store_.LocalTime(item, local))
         return ItemReason::NoTime;
@@ -176,7 +179,7 @@ ItemResult CRenameRun::Attempt(const CItemPath& given)
     const CFolderNames::Entry* entry = folder->names.Find(given.Name());
     if (entry && entry->state != CFolderNames::State::Present)
         return NamedBefore(entry->result, given);  // moved away by the run, or given this name by it
-    const CItemPath from = given.Sibling(entry ? entry->name : given.Name());
+    const CItemPath from = given.WithName(entry ? entry->name : given.Name());
     std::unique_ptr<COpenedItem> item;
     reason = store_.OpenItem(OnDisk(from), folder->facts, item);
     if (reason != ItemReason::Done)
@@ -184,7 +187,7 @@ ItemResult CRenameRun::Attempt(const CItemPath& given)
     const auto renamed = renamedItems_.find(item->identity);
     if (renamed != renamedItems_.end())
         return NamedBefore(renamed->second, given);  // another of its names: a hard link, another folder's path
-    result.from = from.Sibling(item->name);
+    result.from = from.WithName(item->name);
     result.identity = item->identity;
 
     std::wstring newName;

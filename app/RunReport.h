@@ -45,6 +45,7 @@ enum class ItemReason {
     NoFolder,       // the folder the new name leads into does not exist
     InsideItself,   // the new name leads into the item itself
     OtherVolume,    // the new name lies on another volume: a rename never copies
+    NoSafeRename,   // the file system cannot rename without a chance of replacing
     ChangedName,    // the file system would have made another name of it
     Stranded,       // ... and the item could not be given its old name back
     OtherItem,      // (undo) another item has the name now
@@ -72,6 +73,8 @@ ItemResult KeptItem(const CItemPath& path, ItemReason reason);
 // The words a result file uses.
 const char* StatusWord(ItemStatus status);
 const char* ReasonWord(ItemReason reason);
+// Why, in words for people; %s stands for the new name where it counts.
+const char* ReasonSaid(ItemReason reason, bool dryRun);
 
 // A result file's text: UTF-8, one line per named item in the order given,
 // each "status TAB old path TAB new path TAB reason" ending in LF. A control

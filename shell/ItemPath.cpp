@@ -7,6 +7,13 @@ bool IsSeparator(wchar_t c)
     return c == L'\\' || c == L'/';
 }
 
+// The end of the Linux path component that starts at from.
+std::size_t PosixComponentEnd(const std::wstring& text, std::size_t from)
+{
+    const std::size_t slash = text.find(L'/', from);
+    return slash == std::wstring::npos ? text.size() : slash;
+}
+
 bool IsDriveLetter(wchar_t c)
 {
     return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
@@ -96,10 +103,24 @@ CItemPath CItemPath::Resolve(const std::wstring& given, const AnchorResolver& an
     return fromAnchor(L".", 0);
 }
 
+CItemPath CItemPath::ResolvePosix(const std::wstring& given, const std::wstring& current)
+{
+    CItemPath path;
+    path.root_ = path.literalRoot_ = L"/";
+    path.separator_ = L'/';
+    path.posix_ = true;
+    if (given.empty())
+        return CItemPath();
+    if (given[0] != L'/')
+        path.Append(current, 0);
+    path.Append(given, 0);
+    return path;
+}
+
 void CItemPath::Append(const std::wstring& text, std::size_t from)
 {
     while (from < text.size()) {
-        const std::size_t end = ComponentEnd(text, from);
+        const std::size_t end = posix_ ? PosixComponentEnd(text, from) : ComponentEnd(text, from);
         const std::wstring component = text.substr(from, end - from);
         if (component == L"..") {
             if (!components_.empty())
@@ -115,7 +136,7 @@ std::wstring CItemPath::Folder() const
 {
     std::wstring folder = root_;
     for (std::size_t i = 0; i + 1 < components_.size(); ++i)
-        folder += components_[i] + L"\\";
+        folder += components_[i] + separator_;
     return folder;
 }
 
@@ -129,7 +150,7 @@ std::wstring CItemPath::Literal() const
 {
     std::wstring literal = literalRoot_;
     for (std::size_t i = 0; i < components_.size(); ++i)
-        literal += (i ? L"\\" : L"") + components_[i];
+        literal += (i ? std::wstring(1, separator_) : std::wstring()) + components_[i];
     return literal;
 }
 
@@ -137,8 +158,16 @@ std::wstring CItemPath::LiteralFolder() const
 {
     std::wstring literal = literalRoot_;
     for (std::size_t i = 0; i + 1 < components_.size(); ++i)
-        literal += (i ? L"\\" : L"") + components_[i];
+        literal += (i ? std::wstring(1, separator_) : std::wstring()) + components_[i];
     return literal;
+}
+
+CItemPath CItemPath::WithName(const std::wstring& name) const
+{
+    CItemPath same = *this;
+    if (!same.components_.empty())
+        same.components_.back() = name;
+    return same;
 }
 
 CItemPath CItemPath::Sibling(const std::wstring& relative) const
@@ -146,6 +175,10 @@ CItemPath CItemPath::Sibling(const std::wstring& relative) const
     CItemPath sibling = *this;
     if (!sibling.components_.empty())
         sibling.components_.pop_back();
+    // The affix's backslashes lead into folders, whatever the system.
+    const bool posix = sibling.posix_;
+    sibling.posix_ = false;
     sibling.Append(relative, 0);
+    sibling.posix_ = posix;
     return sibling;
 }

@@ -19,6 +19,10 @@ public:
     using AnchorResolver = std::function<std::wstring(const std::wstring& anchor)>;
     // Resolves a path as given on a command line, in a list or in a drop.
     static CItemPath Resolve(const std::wstring& given, const AnchorResolver& anchors);
+    // A Linux path, relative ones from the folder current (a full path):
+    // only "/" separates; "." and ".." are resolved as given, and every
+    // other component, a backslash in it too, is kept.
+    static CItemPath ResolvePosix(const std::wstring& given, const std::wstring& current);
 
     // False for a path that names no item of its own: a drive or a share.
     bool HasName() const { return !components_.empty(); }
@@ -33,8 +37,11 @@ public:
     // The folder in that form, without its final backslash unless it is a root.
     std::wstring LiteralFolder() const;
     // The item that relative (a name, or folders and a name, "." and ".."
-    // allowed) names from this item's folder, resolved the same way.
+    // allowed) names from this item's folder, resolved the same way; its
+    // backslashes lead into folders on Linux too.
     CItemPath Sibling(const std::wstring& relative) const;
+    // The item of exactly this name in the same folder.
+    CItemPath WithName(const std::wstring& name) const;
 
 private:
     void Append(const std::wstring& text, std::size_t from);
@@ -42,4 +49,6 @@ private:
     std::wstring root_;        // "C:\" or "\\server\share\"
     std::wstring literalRoot_; // "\\?\C:\" or "\\?\UNC\server\share\"
     std::vector<std::wstring> components_;
+    wchar_t separator_ = L'\\';  // as the full path shows it
+    bool posix_ = false;
 };

@@ -1,0 +1,175 @@
+#include "PosixItemStore.h"
+
+#include "app/PathList.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace {
+
+ItemReason ReasonFor(int error, bool onTarget)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return onTarget ? ItemReason::NoFolder : ItemReason::Missing;
+    case EEXIST:
+    case ENOTEMPTY:
+        return ItemReason::Taken;
+    case EXDEV:
+        return ItemReason::OtherVolume;
+    case EBUSY:
+        return ItemReason::MountPoint;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ItemReason::Denied;
+    case ENAMETOOLONG:
+        return ItemReason::TooLong;
+    case EINVAL:
+        return onTarget ? ItemReason::NoSafeRename : ItemReason::Failed;
+    default:
+        return ItemReason::Failed;
+    }
+}
+
+// The item's identity: its device and inode, and its birth where the file
+// system keeps one (a freed inode is handed out again at once).
+ItemIdentity IdentityOf(const struct statx& info)
+{
+    const long long born = (info.stx_mask & STATX_BTIME) ? info.stx_btime.tv_sec * 1000000000LL + info.stx_btime.tv_nsec
+                                                         : 0;
+    return ItemIdentity{static_cast<unsigned long>(makedev(info.stx_dev_major, info.stx_dev_minor)),
+                        static_cast<unsigned long>(info.stx_ino >> 32),
+                        static_cast<unsigned long>(info.stx_ino & 0xFFFFFFFFu), S_ISDIR(info.stx_mode) ? 0 : born};
+}
+
+bool Stat(const std::string& path, struct statx& info)
+{
+    return statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                 STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID, &info) == 0;
+}
+
+class CPosixOpenedItem : public COpenedItem {
+public:
+    unsigned long long attributes = 0;
+    bool folder = false;
+};
+
+}  // namespace
+
+std::string SystemBytes(const std::wstring& text)
+{
+    std::string bytes;
+    AppendAsUtf8(text, bytes);
+    return bytes;
+}
+
+bool FromSystemBytes(const std::string& bytes, std::wstring& text)
+{
+    text.clear();
+    return AppendUtf8(bytes.data(), bytes.data() + bytes.size(), text);
+}
+
+CItemPath CPosixItemStore::Resolve(const std::wstring& given) const
+{
+    return CItemPath::ResolvePosix(given, current_);
+}
+
+bool CPosixItemStore::Fits(const CItemPath& path) const
+{
+    return SystemBytes(path.Full()).size() < PATH_MAX;
+}
+
+ItemReason CPosixItemStore::OpenFolderOf(const CItemPath& item, StoredFolder& folder)
+{
+    struct statx info;
+    const std::string path = SystemBytes(item.LiteralFolder());
+    // The folder a path leads through, links followed.
+    if (statx(AT_FDCWD, path.c_str(), AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_MNT_ID, &info) != 0)
+        return ReasonFor(errno, false);
+    if (!S_ISDIR(info.stx_mode))
+        return ItemReason::Missing;
+    folder.identity = IdentityOf(info);
+    folder.mount = (info.stx_mask & STATX_MNT_ID) ? static_cast<int>(info.stx_mnt_id) : -1;
+    struct statvfs system;
+    folder.readOnly = statvfs(path.c_str(), &system) == 0 && (system.f_flag & ST_RDONLY);
+    return ItemReason::Done;
+}
+
+void CPosixItemStore::ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names)
+{
+    DIR* folder = opendir(SystemBytes(item.LiteralFolder()).c_str());
+    if (!folder)
+        return;
+    std::wstring name;
+    while (const dirent* entry = readdir(folder)) {
+        const std::string bytes = entry->d_name;
+        if (bytes != "." && bytes != ".." && FromSystemBytes(bytes, name))
+            names.push_back(name);
+    }
+    closedir(folder);
+}
+
+ItemReason CPosixItemStore::OpenItem(const CItemPath& path, const StoredFolder& folder,
+                                     std::unique_ptr<COpenedItem>& item)
+{
+    struct statx info;
+    if (!Stat(SystemBytes(path.Full()), info))
+        return ReasonFor(errno, false);
+    std::unique_ptr<CPosixOpenedItem> opened(new CPosixOpenedItem);
+    opened->identity = IdentityOf(info);
+    opened->name = path.Name();
+    opened->written = info.stx_mtime.tv_sec;
+    opened->attributes = info.stx_attributes & info.stx_attributes_mask;
+    opened->folder = S_ISDIR(info.stx_mode);
+    opened->mountPoint = (opened->attributes & STATX_ATTR_MOUNT_ROOT) != 0 ||
+                         ((info.stx_mask & STATX_MNT_ID) && folder.mount >= 0 &&
+                          static_cast<int>(info.stx_mnt_id) != folder.mount);
+    item = std::move(opened);
+    return ItemReason::Done;
+}
+
+// What the move itself would ask: an item Linux marks immutable or
+// append-only stays, and so does one in a folder this user may not change.
+ItemReason CPosixItemStore::CouldMove(const COpenedItem& item, const CItemPath& from)
+{
+    const auto& opened = static_cast<const CPosixOpenedItem&>(item);
+    if (opened.attributes & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND))
+        return ItemReason::Denied;
+    if (access(SystemBytes(from.LiteralFolder()).c_str(), W_OK | X_OK) != 0)
+        return ItemReason::Denied;
+    return ItemReason::Done;
+}
+
+ItemReason CPosixItemStore::Move(COpenedItem& item, const CItemPath& from, const CItemPath& to)
+{
+    const std::string source = SystemBytes(from.Full()), target = SystemBytes(to.Full());
+    // Still the item the run opened: a rename is by name on Linux.
+    struct statx now;
+    if (!Stat(source, now))
+        return ReasonFor(errno, false);
+    if (!(IdentityOf(now) == item.identity))
+        return ItemReason::Missing;
+    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
+        return ReasonFor(errno, true);
+    return ItemReason::Done;
+}
+
+bool CPosixItemStore::LocalTime(const COpenedItem& item, TagTime& time) const
+{
+    const std::time_t written = static_cast<std::time_t>(item.written);
+    std::tm local;
+    if (!localtime_r(&written, &local))
+        return false;
+    time = TagTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+    return true;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/ItemStore.h"
+
+#include <string>
+
+// Linux's own file system: names are bytes (read as UTF-8), case matters, a
+// symbolic link is renamed as itself, and renameat2 with RENAME_NOREPLACE
+// moves an item atomically and never over anything, a dangling link included.
+class CPosixItemStore : public CItemStore {
+public:
+    // current: the full path relative paths start from.
+    explicit CPosixItemStore(std::wstring current) : current_(std::move(current)) {}
+
+    CItemPath Resolve(const std::wstring& given) const override;
+    std::wstring Key(const std::wstring& name) const override { return name; }
+    std::size_t NameBytes() const override { return 255; }
+    bool Fits(const CItemPath& path) const override;
+    ItemReason OpenFolderOf(const CItemPath& item, StoredFolder& folder) override;
+    void ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names) override;
+    ItemReason OpenItem(const CItemPath& path, const StoredFolder& folder,
+                        std::unique_ptr<COpenedItem>& item) override;
+    ItemReason CheckFree(const CItemPath&) override { return ItemReason::Done; }
+    ItemReason CouldMove(const COpenedItem& item, const CItemPath& from) override;
+    ItemReason Move(COpenedItem& item, const CItemPath& from, const CItemPath& to) override;
+    bool LocalTime(const COpenedItem& item, TagTime& time) const override;
+
+private:
+    std::wstring current_;
+};
+
+// A path's bytes for the system; its text back from them (false when they
+// are not UTF-8).
+std::string SystemBytes(const std::wstring& text);
+bool FromSystemBytes(const std::string& bytes, std::wstring& text);

@@ -1,0 +1,114 @@
+// The planner on Linux's own file system: real files in a private folder.
+#include "linux/PosixItemStore.h"
+#include "app/RenameRun.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+using R = ItemReason;
+using Names = std::vector<std::string>;
+
+// What a folder holds, all the way down: folders end in "/", links in " ->".
+void Walk(const std::string& folder, const std::string& prefix, Names& names)
+{
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name, path = folder + "/" + name;
+        struct stat info;
+        if (name == "." || name == ".." || lstat(path.c_str(), &info) != 0)
+            continue;
+        if (S_ISLNK(info.st_mode)) {
+            names.push_back(prefix + name + " ->");
+        } else if (S_ISDIR(info.st_mode)) {
+            names.push_back(prefix + name + "/");
+            Walk(path, prefix + name + "/", names);
+        } else {
+            names.push_back(prefix + name);
+        }
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+}
+
+// Makes "a", "d/", "l -> target" below root.
+void Make(const std::string& root, const std::string& entry)
+{
+    const std::size_t arrow = entry.find(" -> ");
+    const std::string path = root + "/" + entry.substr(0, arrow);
+    if (arrow != std::string::npos)
+        ASSERT_EQ(symlink(entry.substr(arrow + 4).c_str(), path.c_str()), 0);
+    else if (entry.back() == '/')
+        ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+    else
+        close(open(path.c_str(), O_CREAT | O_WRONLY, 0644));
+}
+
+struct Row {
+    Names tree;
+    std::wstring affix;
+    std::vector<std::wstring> named;
+    std::vector<ItemReason> reasons;
+    Names after;
+};
+
+// Case matters, a link is renamed as itself and nothing stands where it
+// points, a name that is taken by a link to nothing stays taken.
+const Row kRows[] = {
+    {{"a.txt", "A.txt"}, L"x_", {L"a.txt", L"A.txt", L"a.txt"}, {R::Done, R::Done, R::Again}, {"x_A.txt", "x_a.txt"}},
+    {{"l -> nowhere", "m -> l"}, L"x_", {L"l", L"m"}, {R::Done, R::Done}, {"x_l ->", "x_m ->"}},
+    {{"b", "x_b -> nowhere"}, L"x_", {L"b"}, {R::Taken}, {"b", "x_b ->"}},
+    {{"d/", "d/f", "D/", "D/f"}, L"x_", {L"d", L"d/f", L"D/f"}, {R::Done, R::FolderMoved, R::Done},
+     {"D/", "D/x_f", "x_d/", "x_d/f"}},
+    {{"in/", "n"}, L"in\\", {L"n", L"in"}, {R::Done, R::InsideItself}, {"in/", "in/n"}},
+    {{"back\\slash"}, L"x_", {L"back\\slash"}, {R::BadName}, {"back\\slash"}},
+};
+
+TEST(PosixRename, ADryRunForetellsTheRunOnLinuxsOwnRules)
+{
+    char place[] = "/tmp/brindle-posix-XXXXXX";
+    ASSERT_NE(mkdtemp(place), nullptr);
+    for (const Row& row : kRows) {
+        std::vector<ItemResult> runs[2];
+        for (const bool dry : {true, false}) {
+            const std::string root = std::string(place) + (dry ? "/dry" : "/real");
+            ASSERT_EQ(mkdir(root.c_str(), 0755), 0);
+            for (const std::string& entry : row.tree)
+                Make(root, entry);
+            Names before;
+            Walk(root, "", before);
+            std::wstring current;
+            ASSERT_TRUE(FromSystemBytes(root, current));
+            CPosixItemStore store(current);
+            const CAffixRule rule(row.affix, TagTime{2011, 2, 27, 9, 5, 3}, AffixPosition::Head, nullptr);
+            CRenameRun run(rule, store, dry);
+            for (const std::wstring& name : row.named)
+                run.Rename(name);
+            runs[dry ? 0 : 1] = run.Results();
+            Names now;
+            Walk(root, "", now);
+            EXPECT_EQ(now, dry ? before : row.after) << row.tree[0];
+            ASSERT_EQ(std::system(("rm -rf '" + root + "'").c_str()), 0);
+        }
+        ASSERT_EQ(runs[1].size(), row.reasons.size());
+        for (std::size_t i = 0; i < row.reasons.size(); ++i) {
+            EXPECT_EQ(runs[0][i].reason, row.reasons[i]) << row.tree[0] << " " << i;
+            EXPECT_EQ(runs[1][i].reason, row.reasons[i]) << row.tree[0] << " " << i;
+        }
+    }
+    rmdir(place);
+}
+
+}  // namespace
