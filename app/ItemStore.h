@@ -23,6 +23,7 @@ public:
     ItemIdentity identity;
     std::wstring name;      // as the file system holds it
     long long written = 0;  // its last write, as the store counts time
+    bool folder = false;
     bool mountPoint = false;
 };
 

@@ -78,6 +78,8 @@ CItemPath CRenameRun::OnDisk(const CItemPath& path) const
 
 bool CRenameRun::InMovedFolder(const CItemPath& path)
 {
+    if (!folderRenamed_)
+        return false;
     for (const std::wstring& folder : FoldersAbove(path.Full())) {
         if (renamedPaths_.count(folder))
             return true;
@@ -204,7 +206,7 @@ ItemResult CRenameRun::Attempt(const CItemPath& given)
         return kept(reason);
     result.status = dryRun_ ? ItemStatus::WouldRename : ItemStatus::Renamed;
     result.reason = ItemReason::Done;
-    Record(result, given, *folder, *into);
+    Record(result, given, item->folder, *folder, *into);
     return result;
 }
 
@@ -240,8 +242,9 @@ ItemReason CRenameRun::CheckMove(const CItemPath& from, const CItemPath& given, 
     return store_.CheckFree(OnDisk(target));
 }
 
-void CRenameRun::Record(const ItemResult& result, const CItemPath& given, Folder& folder, Folder& into)
+void CRenameRun::Record(const ItemResult& result, const CItemPath& given, bool isFolder, Folder& folder, Folder& into)
 {
+    folderRenamed_ = folderRenamed_ || isFolder;
     const std::size_t index = results_.size();
     for (const CItemPath* path : {&given, &result.from}) {
         renamedPaths_[path->Full()] = index;
@@ -252,7 +255,7 @@ void CRenameRun::Record(const ItemResult& result, const CItemPath& given, Folder
     into.names.Add(result.to.Name(), index);
     // A dry run leaves a folder where it was: paths below its new name are
     // looked for below its old one.
-    if (dryRun_)
+    if (dryRun_ && isFolder)
         movedFolders_[result.to.Full()] = OnDisk(result.from).Full();
 }
 

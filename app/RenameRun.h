@@ -50,7 +50,7 @@ private:
     // Whether the item may go to target: Done, or why not.
     ItemReason CheckMove(const CItemPath& from, const CItemPath& given, const COpenedItem& item,
                          const CItemPath& target, Folder& folder, Folder*& into);
-    void Record(const ItemResult& result, const CItemPath& given, Folder& folder, Folder& into);
+    void Record(const ItemResult& result, const CItemPath& given, bool isFolder, Folder& folder, Folder& into);
     // Where a path's item is now: in a dry run, below a folder's old name
     // where the run would have renamed it.
     CItemPath OnDisk(const CItemPath& path) const;
@@ -67,6 +67,7 @@ private:
     std::map<ItemIdentity, std::unique_ptr<Folder>> folders_;
     std::map<std::wstring, Folder*> folderPaths_;        // by literal path
     std::map<std::wstring, std::wstring> movedFolders_;  // a dry run's new full paths, and the old
+    bool folderRenamed_ = false;  // only then can a path lie in a folder the run renamed
 };
 
 // Gives a renamed item its old name back, by the same rules: only while the

@@ -420,6 +420,7 @@ ItemReason CWindowsItemStore::OpenItem(const CItemPath& path, const StoredFolder
         return ItemReason::Failed;
     opened->written = basic.LastWriteTime.QuadPart;
     opened->attributes = basic.FileAttributes;
+    opened->folder = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (!StoredName(path, opened->name))
         return ItemReason::Missing;
     item = std::move(opened);
@@ -473,6 +474,7 @@ ItemReason CWineItemStore::OpenItem(const CItemPath& path, const StoredFolder& f
         return ItemReason::Failed;
     opened->written = basic.LastWriteTime.QuadPart;
     opened->attributes = basic.FileAttributes;
+    opened->folder = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     opened->resolved = ResolvedPath(opened->Get());
     const std::wstring& resolved = opened->resolved;
     const std::size_t slash = resolved.find_last_of(L'\\');

@@ -61,7 +61,6 @@ bool Stat(const std::string& path, struct statx& info)
 class CPosixOpenedItem : public COpenedItem {
 public:
     unsigned long long attributes = 0;
-    bool folder = false;
 };
 
 }  // namespace

@@ -88,6 +88,7 @@ public:
         item->identity = ItemIdentity{1, 0, static_cast<unsigned long>(node.id), node.folder ? 0 : node.id};
         item->name = at.substr(at.find_last_of(L'\\') + 1);
         item->written = 20110227090503;
+        item->folder = node.folder;
         item->mountPoint = node.folder && node.mount != items_.at(Parent(at)).mount;
         return node.link ? ItemReason::Link : ItemReason::Done;
     }
