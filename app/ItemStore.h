@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AffixRule.h"
+#include "NameCheck.h"
 #include "RunReport.h"
 
 #include <cstddef>
@@ -37,8 +38,11 @@ public:
     virtual CItemPath Resolve(const std::wstring& given) const = 0;
     // What two names share when this file system takes them for one.
     virtual std::wstring Key(const std::wstring& name) const = 0;
-    // The most UTF-8 bytes a name may hold; 0 when only UTF-16 units count.
-    virtual std::size_t NameBytes() const = 0;
+    // Whether an item can have this name at all.
+    virtual bool CanBeNamed(const std::wstring& name) const = 0;
+    // Why a new name (the folders an affix leads into, then the name) cannot
+    // be made; None when it can.
+    virtual NameFault CheckNewName(const std::wstring& relative) const = 0;
     // Whether file calls take a path this long.
     virtual bool Fits(const CItemPath& path) const = 0;
 

@@ -1,17 +1,8 @@
 #include "RenameRun.h"
 
-#include "NameCheck.h"
-
 #include <algorithm>
 
 namespace {
-
-// A name of only dots and spaces: Windows can hold no such item, and reads
-// "..." as the folder it is in.
-bool OnlyDotsAndSpaces(const std::wstring& name)
-{
-    return name.find_first_not_of(L". ") == std::wstring::npos;
-}
 
 // Whether text names something below the folder path.
 bool IsBelow(const std::wstring& text, const std::wstring& folder)
@@ -146,7 +137,7 @@ ItemReason CRenameRun::NewNameOf(const COpenedItem& item, std::wstring& name) co
     name = rule_.UsesItemTime() ? rule_.ForItem(local).NewName(item.name) : rule_.NewName(item.name);
     if (name.empty())
         return ItemReason::OneWay;
-    switch (CheckName(name, store_.NameBytes())) {
+    switch (store_.CheckNewName(name)) {
     case NameFault::Invalid:
         return ItemReason::BadName;
     case NameFault::TooLong:
@@ -164,7 +155,7 @@ ItemResult CRenameRun::Attempt(const CItemPath& given)
         result.reason = reason;
         return result;
     };
-    if (!given.HasName() || !IsCreatableName(given.Name()) || OnlyDotsAndSpaces(given.Name()))
+    if (!given.HasName() || !store_.CanBeNamed(given.Name()))
         return kept(ItemReason::NotAnItem);
     // Named again exactly as before, or below a folder the run renamed.
     const auto earlier = renamedPaths_.find(given.Full());

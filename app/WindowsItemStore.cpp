@@ -386,6 +386,18 @@ std::wstring CWindowsItemStore::Key(const std::wstring& name) const
     return NameKey(name);
 }
 
+// A name of only dots and spaces is none: Windows reads "..." as the folder
+// it is in.
+bool CWindowsItemStore::CanBeNamed(const std::wstring& name) const
+{
+    return IsCreatableName(name) && name.find_first_not_of(L". ") != std::wstring::npos;
+}
+
+NameFault CWindowsItemStore::CheckNewName(const std::wstring& relative) const
+{
+    return CheckName(relative, NameBytes());
+}
+
 bool CWindowsItemStore::Fits(const CItemPath& path) const
 {
     return path.Literal().size() < kMaxPathUnits;

@@ -11,9 +11,12 @@
 // without regard to case, paths of any length.
 class CWindowsItemStore : public CItemStore {
 public:
+    // The most UTF-8 bytes a name may hold; 0 when only UTF-16 units count.
+    virtual std::size_t NameBytes() const { return 0; }
     CItemPath Resolve(const std::wstring& given) const override;
     std::wstring Key(const std::wstring& name) const override;
-    std::size_t NameBytes() const override { return 0; }
+    bool CanBeNamed(const std::wstring& name) const override;
+    NameFault CheckNewName(const std::wstring& relative) const override;
     bool Fits(const CItemPath& path) const override;
     ItemReason OpenFolderOf(const CItemPath& item, StoredFolder& folder) override;
     void ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names) override;

@@ -1,5 +1,7 @@
 # Host build of the plain C++ parts, checked with the sanitizers.
-find_package(GTest REQUIRED)
+if(BRINDLE_TESTS)
+    find_package(GTest REQUIRED)
+endif()
 find_package(ZLIB REQUIRED)
 find_package(Boost 1.81 REQUIRED)
 add_library(brindle_boost INTERFACE)

@@ -5,7 +5,10 @@
 #include "app/RenameRun.h"
 #include "settings/SettingsFile.h"
 
+#include <fcntl.h>
 #include <getopt.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -54,6 +57,38 @@ const char kUsage[] =
 
 volatile std::sig_atomic_t stopSignal = 0;
 
+// What the run said on standard error, for a desktop notification.
+std::vector<std::string> said;
+
+void Tell(const std::string& message)
+{
+    std::fprintf(stderr, "brindle: %s\n", message.c_str());
+    said.push_back(message);
+}
+
+// Started from a file manager there is no terminal to read the messages in:
+// they go to the desktop's notifications too, where it has them.
+void NotifyUnseen()
+{
+    if (said.empty() || isatty(STDERR_FILENO))
+        return;
+    std::string body;
+    for (std::size_t i = 0; i < said.size() && i < 8; ++i)
+        body += (i ? "\n" : "") + said[i];
+    if (said.size() > 8)
+        body += "\n... (" + std::to_string(said.size() - 8) + " more)";
+    const char* const arguments[] = {"notify-send", "--app-name=Brindle", "--icon=brindle", "Brindle", body.c_str(),
+                                     nullptr};
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t child;
+    if (posix_spawnp(&child, "notify-send", &quiet, nullptr, const_cast<char* const*>(arguments), environ) == 0)
+        waitpid(child, nullptr, 0);
+    posix_spawn_file_actions_destroy(&quiet);
+}
+
 extern "C" void OnSignal(int signal)
 {
     if (stopSignal)
@@ -63,7 +98,8 @@ extern "C" void OnSignal(int signal)
 
 int UsageError(const std::string& message)
 {
-    std::fprintf(stderr, "brindle: %s\nTry 'brindle --help'.\n", message.c_str());
+    Tell(message);
+    std::fputs("Try 'brindle --help'.\n", stderr);
     return 2;
 }
 
@@ -108,13 +144,15 @@ void Say(const ItemResult& result, const std::string& given, bool dryRun, bool v
     const std::string newName = result.to.HasName() ? Shown(ShownNew(given, result)) : std::string();
     char why[4096];
     std::snprintf(why, sizeof why, ReasonSaid(result.reason, dryRun), newName.c_str());
-    std::fprintf(stderr, "brindle: %s %s: %s\n", dryRun ? "would keep" : "kept", Shown(given).c_str(), why);
+    Tell(std::string(dryRun ? "would keep " : "kept ") + Shown(given) + ": " + why);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    // Each line as it comes, so renamed and kept lines keep their order.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::string affixBytes, list;
     bool affixGiven = false, dryRun = false, verbose = false;
     AffixPosition position = AffixPosition::FromDialog;
@@ -173,26 +211,29 @@ int main(int argc, char** argv)
     std::wstring affix;
     bool bad = false;
     if (affixGiven && (!FromSystemBytes(affixBytes, affix) || affix.empty())) {
-        std::fprintf(stderr, "brindle: the affix %s is %s\n", Shown(affixBytes).c_str(),
-                     affix.empty() && !affixBytes.empty() ? "not valid UTF-8" : "empty");
+        Tell("the affix " + Shown(affixBytes) + " is " +
+             (affix.empty() && !affixBytes.empty() ? "not valid UTF-8" : "empty"));
         bad = true;
     }
     for (const std::string& path : paths) {
         struct stat info;
         if (path.empty() || lstat(path.c_str(), &info) != 0) {
-            std::fprintf(stderr, "brindle: %s: no such file or folder\n", Shown(path).c_str());
+            Tell(Shown(path) + ": no such file or folder");
             bad = true;
         }
     }
-    if (bad)
+    if (bad) {
+        NotifyUnseen();
         return 2;
+    }
 
     std::vector<char> here(PATH_MAX + 1, '\0');
     std::wstring current;
     const bool currentKnown = getcwd(here.data(), here.size()) && FromSystemBytes(here.data(), current);
     if (!affixGiven && !DialogAffix(affix, position)) {
         for (const std::string& path : paths)
-            std::fprintf(stderr, "brindle: kept %s: %s\n", Shown(path).c_str(), ReasonSaid(ItemReason::NoAffix, dryRun));
+            Tell("kept " + Shown(path) + ": " + ReasonSaid(ItemReason::NoAffix, dryRun));
+        NotifyUnseen();
         return 1;
     }
     if (position == AffixPosition::FromDialog) {
@@ -217,8 +258,7 @@ int main(int argc, char** argv)
     for (const std::string& path : paths) {
         std::wstring text;
         if (!FromSystemBytes(path, text) || (path[0] != '/' && !currentKnown)) {
-            std::fprintf(stderr, "brindle: %s %s: its name is not valid UTF-8\n", dryRun ? "would keep" : "kept",
-                         Shown(path).c_str());
+            Tell(std::string(dryRun ? "would keep " : "kept ") + Shown(path) + ": its name is not valid UTF-8");
             everyRenamed = false;
             continue;
         }
@@ -227,6 +267,7 @@ int main(int argc, char** argv)
         everyRenamed = everyRenamed && result.Succeeded();
     }
     std::fflush(stdout);
+    NotifyUnseen();
     if (stopSignal)
         return 128 + stopSignal;
     return everyRenamed ? 0 : 1;

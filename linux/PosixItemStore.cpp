@@ -2,6 +2,7 @@
 
 #include "app/PathList.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -83,6 +84,29 @@ CItemPath CPosixItemStore::Resolve(const std::wstring& given) const
     return CItemPath::ResolvePosix(given, current_);
 }
 
+// Anything but / and NUL.
+bool CPosixItemStore::CanBeNamed(const std::wstring& name) const
+{
+    return !name.empty() && name.find_first_of(std::wstring(L"/\0", 2)) == std::wstring::npos;
+}
+
+// Each component of the new name (an affix's backslash leads into a folder)
+// at most 255 bytes, none empty, none NUL.
+NameFault CPosixItemStore::CheckNewName(const std::wstring& relative) const
+{
+    NameFault fault = NameFault::None;
+    for (std::size_t from = 0; from <= relative.size();) {
+        const std::size_t end = std::min(relative.find_first_of(L"\\/", from), relative.size());
+        const std::wstring part = relative.substr(from, end - from);
+        if (part.empty() || part.find(L'\0') != std::wstring::npos)
+            return NameFault::Invalid;
+        if (SystemBytes(part).size() > 255)
+            fault = NameFault::TooLong;
+        from = end + 1;
+    }
+    return fault;
+}
+
 bool CPosixItemStore::Fits(const CItemPath& path) const
 {
     return SystemBytes(path.Full()).size() < PATH_MAX;
@@ -149,15 +173,11 @@ ItemReason CPosixItemStore::CouldMove(const COpenedItem& item, const CItemPath& 
     return ItemReason::Done;
 }
 
-ItemReason CPosixItemStore::Move(COpenedItem& item, const CItemPath& from, const CItemPath& to)
+// By name, as Linux renames: the item was looked at a moment before, and
+// whatever stands at the new name stays.
+ItemReason CPosixItemStore::Move(COpenedItem&, const CItemPath& from, const CItemPath& to)
 {
     const std::string source = SystemBytes(from.Full()), target = SystemBytes(to.Full());
-    // Still the item the run opened: a rename is by name on Linux.
-    struct statx now;
-    if (!Stat(source, now))
-        return ReasonFor(errno, false);
-    if (!(IdentityOf(now) == item.identity))
-        return ItemReason::Missing;
     if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
         return ReasonFor(errno, true);
     return ItemReason::Done;

@@ -14,7 +14,8 @@ public:
 
     CItemPath Resolve(const std::wstring& given) const override;
     std::wstring Key(const std::wstring& name) const override { return name; }
-    std::size_t NameBytes() const override { return 255; }
+    bool CanBeNamed(const std::wstring& name) const override;
+    NameFault CheckNewName(const std::wstring& relative) const override;
     bool Fits(const CItemPath& path) const override;
     ItemReason OpenFolderOf(const CItemPath& item, StoredFolder& folder) override;
     void ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names) override;

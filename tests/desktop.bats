@@ -107,38 +107,3 @@ close_dialog() {
     [ "$(find "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" -type f | LC_ALL=C sort)" = \
         "$(printf '%s\n' "$XDG_DATA_HOME/Thunar/sendto/brindle.desktop" "$XDG_DATA_HOME/applications/other.desktop")" ]
 }
-
-@test "--install for any path: entries GLib and sh read, the file managers' exact list of the selection, nothing left half written" {
-    # A clone under '100% dé', a HOME holding a line break, relative XDG values (ignored).
-    local tree="$BATS_TEST_TMPDIR/100% dé/it's" data
-    mkdir -p "$tree" && cp -r "$TREE/." "$tree/"
-    export HOME=$BATS_TEST_TMPDIR/$'home\nline' XDG_DATA_HOME=relative XDG_CONFIG_HOME=''
-    data=$HOME/.local/share
-    run "$tree/brindle" --install
-    [ "$status" -eq 0 ]
-    [ ! -e relative ]
-    desktop-file-validate "$data/applications/brindle.desktop"
-    # In the launcher's place, a program that says what it was given.
-    mv "$tree/brindle" "$tree/brindle.real"
-    printf '#!/bin/sh\nprintf "[%%s]" "$@" >"%s/given"\n' "$PWD" >"$tree/brindle" && chmod +x "$tree/brindle"
-    touch "100% sure.txt" "%20.txt"
-    gio launch "$data/Thunar/sendto/brindle.desktop" "$PWD/100% sure.txt"
-    for ((i = 0; i < 20; i++)); do [ -e given ] && break; sleep 0.5; done
-    [ "$(cat given)" = "[--][$PWD/100% sure.txt]" ]
-    NAUTILUS_SCRIPT_SELECTED_FILE_PATHS="$PWD/100% sure.txt"$'\n'"$PWD/%20.txt"$'\n' \
-        "$data/nautilus/scripts/Brindle" 100sure.txt 0.txt
-    [ "$(cat given)" = "[--][$PWD/100% sure.txt][$PWD/%20.txt]" ]
-    CAJA_SCRIPT_SELECTED_FILE_PATHS=$'/a\nb\n' run "$HOME/.config/caja/scripts/Brindle" /a$'\n'b
-    [ "$status" -eq 1 ]
-    [[ $output == *"line break"* ]]
-
-    run "$tree/brindle.real" --uninstall
-    [ "$status" -eq 0 ]
-    [ -z "$(find "$HOME" -type f)" ]
-    # An installation that fails half way takes back what it wrote.
-    touch "$BATS_TEST_TMPDIR/a file"
-    XDG_CONFIG_HOME="$BATS_TEST_TMPDIR/a file" run "$tree/brindle.real" --install
-    [ "$status" -eq 1 ]
-    [ -z "$(find "$HOME" -type f)" ]
-}
-

@@ -59,7 +59,11 @@ public:
                 c = static_cast<wchar_t>(std::towupper(c));
         return key;
     }
-    std::size_t NameBytes() const override { return 0; }
+    bool CanBeNamed(const std::wstring& name) const override
+    {
+        return IsCreatableName(name) && name.find_first_not_of(L". ") != std::wstring::npos;
+    }
+    NameFault CheckNewName(const std::wstring& relative) const override { return CheckName(relative); }
     bool Fits(const CItemPath& path) const override { return path.Literal().size() < 32767; }
 
     ItemReason OpenFolderOf(const CItemPath& item, StoredFolder& folder) override

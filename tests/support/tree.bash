@@ -4,11 +4,22 @@
 make_launcher_tree() {
     local repo
     repo=$(cd "$BATS_TEST_DIRNAME/.." && pwd)
-    mkdir -p "$1/scripts" "$1/cmake" "$1/build/windows" "$1/resources"
+    mkdir -p "$1/scripts" "$1/cmake" "$1/build/windows" "$1/build/linux/linux" "$1/resources"
     cp "$repo/brindle" "$repo/CMakeLists.txt" "$1/"
+    cp -r "$repo/libexec" "$1/"
     cp "$repo/scripts/setup-deps" "$1/scripts/"
     cp "$repo/cmake/wine-run" "$repo/cmake/wine-fonts" "$repo/cmake/japanese-fonts.reg" "$1/cmake/"
     cp -r "$repo/resources/icons" "$repo/resources/brindle-icon.svg" "$1/resources/"
-    # Last: newer than any source, it is not built again.
+    # Last: newer than any source, they are not built again.
     cp "$repo/build/windows/brindle.exe" "$1/build/windows/"
+    cp "$repo/build/linux/linux/brindle" "$1/build/linux/linux/"
+}
+
+# A Wine prefix for brindle.exe's command line: Wine's null display driver, so
+# its hidden dialog needs no X display.
+make_cli_prefix() {
+    mkdir -p "$1"
+    printf 'WINE REGISTRY Version 2\n\n#arch=win64\n\n[Software\\\\Wine\\\\Drivers]\n"Graphics"="null"\n' >"$1/user.reg"
+    WINEPREFIX=$1 "$BATS_TEST_DIRNAME/../cmake/wine-run" wineboot --init >/dev/null 2>&1 3>&-
+    WINEPREFIX=$1 wineserver -w
 }
