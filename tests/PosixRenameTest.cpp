@@ -1,6 +1,7 @@
 // The planner on Linux's own file system: real files in a private folder.
 #include "linux/PosixItemStore.h"
 #include "app/RenameRun.h"
+#include "support/MemoryItemStore.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -112,3 +114,56 @@ TEST(PosixRename, ADryRunForetellsTheRunOnLinuxsOwnRules)
 }
 
 }  // namespace
+
+// One rule, two systems: the same names and affixes through the planner on
+// Linux and on Windows (the in-memory store keeps Windows' rules), and where
+// the outcome differs, the system's own rule that decides it.
+TEST(PosixRename, TheRuleIsOneWhereTheSystemsRulesAgree)
+{
+    struct Case {
+        std::wstring name, affix, windows, linux;  // the new path, or the reason's word
+        const char* why;                           // empty where both agree
+    };
+    const std::wstring kana(100, L'\u3042');
+    const Case cases[] = {
+        {L"report.txt", L"x_", L"x_report.txt", L"x_report.txt", ""},
+        {L"x_report.txt", L"x_", L"report.txt", L"report.txt", ""},
+        {L"notes", L"in\\", L"in\\notes", L"in\\notes", ""},
+        {L"a?b.txt", L"x_", L"not-an-item", L"x_a?b.txt", "Windows forbids : * ? \" < > | in names"},
+        {L"A.txt", L"x_", L"taken", L"x_A.txt", "Windows takes x_a.txt and x_A.txt for one name"},
+        {kana, L"x_", L"x_" + kana, L"too-long", "Linux counts a name's UTF-8 bytes (302 here), Windows UTF-16 units"},
+        {L"l", L"x_", L"link", L"x_l", "under Wine a link cannot be renamed as itself; Linux renames it so"},
+    };
+    const auto outcome = [](const ItemResult& result, const std::wstring& root) {
+        if (result.reason != R::Done)
+            return std::wstring(ReasonWord(result.reason), ReasonWord(result.reason) + std::strlen(ReasonWord(result.reason)));
+        std::wstring relative = result.to.Full().substr(root.size());
+        std::replace(relative.begin(), relative.end(), L'/', L'\\');
+        return relative;
+    };
+    for (const Case& row : cases) {
+        const CAffixRule rule(row.affix, TagTime{2011, 2, 27, 9, 5, 3}, AffixPosition::Head, nullptr);
+        CMemoryItemStore windows;
+        windows.Add(row.name == L"l" ? L"l ->" : row.name);
+        windows.Add(L"x_a.txt");
+        windows.Add(L"in\\");
+        CRenameRun onWindows(rule, windows);
+        const std::wstring there = outcome(onWindows.Rename(row.name), L"C:\\t\\");
+
+        char place[] = "/tmp/brindle-rule-XXXXXX";
+        ASSERT_NE(mkdtemp(place), nullptr);
+        Make(place, SystemBytes(row.name) + (row.name == L"l" ? " -> nowhere" : ""));
+        Make(place, "x_a.txt");
+        Make(place, "in/");
+        std::wstring root;
+        ASSERT_TRUE(FromSystemBytes(std::string(place) + "/", root));
+        CPosixItemStore linux(root);
+        CRenameRun onLinux(rule, linux);
+        const std::wstring here = outcome(onLinux.Rename(row.name), root);
+        ASSERT_EQ(std::system(("rm -rf '" + std::string(place) + "'").c_str()), 0);
+
+        EXPECT_EQ(there, row.windows) << SystemBytes(row.name);
+        EXPECT_EQ(here, row.linux) << SystemBytes(row.name);
+        EXPECT_EQ(there == here, *row.why == '\0') << row.why;
+    }
+}
