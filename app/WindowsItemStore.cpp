@@ -341,6 +341,21 @@ private:
     CFileHandle handle_;
 };
 
+// Opens the item and reads what every store knows of it.
+ItemReason Open(const CItemPath& path, const StoredFolder& folder, std::unique_ptr<CWindowsOpenedItem>& opened)
+{
+    opened.reset(new CWindowsOpenedItem(OpenItem(path)));
+    if (opened->Get() == INVALID_HANDLE_VALUE)
+        return ReasonFor(GetLastError(), false);
+    FILE_BASIC_INFO basic;
+    if (!IdentityOf(opened->Get(), folder.identity.volume, opened->identity, basic))
+        return ItemReason::Failed;
+    opened->written = basic.LastWriteTime.QuadPart;
+    opened->attributes = basic.FileAttributes;
+    opened->folder = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return ItemReason::Done;
+}
+
 }  // namespace
 
 std::wstring ComposeCanonically(const std::wstring& text)
@@ -424,15 +439,10 @@ void CWindowsItemStore::ListFolderOf(const CItemPath& item, std::vector<std::wst
 ItemReason CWindowsItemStore::OpenItem(const CItemPath& path, const StoredFolder& folder,
                                        std::unique_ptr<COpenedItem>& item)
 {
-    std::unique_ptr<CWindowsOpenedItem> opened(new CWindowsOpenedItem(::OpenItem(path)));
-    if (opened->Get() == INVALID_HANDLE_VALUE)
-        return ReasonFor(GetLastError(), false);
-    FILE_BASIC_INFO basic;
-    if (!IdentityOf(opened->Get(), folder.identity.volume, opened->identity, basic))
-        return ItemReason::Failed;
-    opened->written = basic.LastWriteTime.QuadPart;
-    opened->attributes = basic.FileAttributes;
-    opened->folder = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    std::unique_ptr<CWindowsOpenedItem> opened;
+    const ItemReason reason = Open(path, folder, opened);
+    if (reason != ItemReason::Done)
+        return reason;
     if (!StoredName(path, opened->name))
         return ItemReason::Missing;
     item = std::move(opened);
@@ -478,15 +488,10 @@ ItemReason CWineItemStore::OpenFolderOf(const CItemPath& item, StoredFolder& fol
 ItemReason CWineItemStore::OpenItem(const CItemPath& path, const StoredFolder& folder,
                                     std::unique_ptr<COpenedItem>& item)
 {
-    std::unique_ptr<CWindowsOpenedItem> opened(new CWindowsOpenedItem(::OpenItem(path)));
-    if (opened->Get() == INVALID_HANDLE_VALUE)
-        return ReasonFor(GetLastError(), false);
-    FILE_BASIC_INFO basic;
-    if (!IdentityOf(opened->Get(), folder.identity.volume, opened->identity, basic))
-        return ItemReason::Failed;
-    opened->written = basic.LastWriteTime.QuadPart;
-    opened->attributes = basic.FileAttributes;
-    opened->folder = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    std::unique_ptr<CWindowsOpenedItem> opened;
+    const ItemReason reason = Open(path, folder, opened);
+    if (reason != ItemReason::Done)
+        return reason;
     opened->resolved = ResolvedPath(opened->Get());
     const std::wstring& resolved = opened->resolved;
     const std::size_t slash = resolved.find_last_of(L'\\');
