@@ -133,6 +133,7 @@ renamed './dir/' -> './x_dir'" ]
 @test "the launcher's pieces, without Wine: names shown as a terminal can, quoting for sh and desktop entries" {
     # shellcheck source=/dev/null
     source "$TREE/brindle"
+    load install  # as --install reads it
     export LC_ALL=C  # as its main sets it: bytes
     quote_name $'a\tb\x7f'
     [ "$REPLY" = "'a\\x09b\\x7f'" ]
