@@ -428,6 +428,7 @@ ItemReason CWindowsItemStore::OpenFolderOf(const CItemPath& item, StoredFolder& 
     if (!GetFileInformationByHandle(handle.Get(), &info) ||
         !IdentityOf(handle.Get(), info.dwVolumeSerialNumber, folder.identity, basic))
         return ItemReason::Failed;
+    Describe(handle.Get(), folder);
     return ItemReason::Done;
 }
 
@@ -467,18 +468,13 @@ std::size_t CWineItemStore::NameBytes() const
     return kMaxNameUnits;
 }
 
-ItemReason CWineItemStore::OpenFolderOf(const CItemPath& item, StoredFolder& folder)
+// Where Wine resolves the folder (links followed), for the items' own test
+// and for the mount it lies on.
+void CWineItemStore::Describe(void* handle, StoredFolder& folder) const
 {
-    const ItemReason reason = CWindowsItemStore::OpenFolderOf(item, folder);
-    if (reason != ItemReason::Done)
-        return reason;
-    // Where Wine resolves it (links followed), for the items' own test and
-    // for the mount it lies on.
-    const CFileHandle handle(OpenFolder(item.LiteralFolder()));
-    folder.resolved = handle.IsOpen() ? ResolvedPath(handle.Get()) : std::wstring();
+    folder.resolved = ResolvedPath(handle);
     folder.mount = mounts_.MountOf(UnixPathOf(folder.resolved));
     folder.readOnly = mounts_.IsReadOnly(folder.mount);
-    return ItemReason::Done;
 }
 
 // The item behind the handle is the item named when Wine resolves it to its

@@ -26,6 +26,10 @@ public:
     ItemReason CouldMove(const COpenedItem&, const CItemPath&) override { return ItemReason::Done; }
     ItemReason Move(COpenedItem& item, const CItemPath& from, const CItemPath& to) override;
     bool LocalTime(const COpenedItem& item, TagTime& time) const override;
+
+protected:
+    // What a store knows of an open folder beyond its identity.
+    virtual void Describe(void* /*handle*/, StoredFolder& /*folder*/) const {}
 };
 
 // Linux under Wine: Wine follows every symbolic link and hides one that
@@ -35,11 +39,13 @@ class CWineItemStore : public CWindowsItemStore {
 public:
     CWineItemStore();
     std::size_t NameBytes() const override;
-    ItemReason OpenFolderOf(const CItemPath& item, StoredFolder& folder) override;
     ItemReason OpenItem(const CItemPath& path, const StoredFolder& folder,
                         std::unique_ptr<COpenedItem>& item) override;
     ItemReason CheckFree(const CItemPath& target) override;
     ItemReason CouldMove(const COpenedItem& item, const CItemPath& from) override;
+
+protected:
+    void Describe(void* handle, StoredFolder& folder) const override;
 
 private:
     CMountTable mounts_;

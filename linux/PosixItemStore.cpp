@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -130,16 +131,15 @@ ItemReason CPosixItemStore::OpenFolderOf(const CItemPath& item, StoredFolder& fo
 
 void CPosixItemStore::ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names)
 {
-    DIR* folder = opendir(SystemBytes(item.LiteralFolder()).c_str());
+    const std::unique_ptr<DIR, int (*)(DIR*)> folder(opendir(SystemBytes(item.LiteralFolder()).c_str()), closedir);
     if (!folder)
         return;
     std::wstring name;
-    while (const dirent* entry = readdir(folder)) {
+    while (const dirent* entry = readdir(folder.get())) {
         const std::string bytes = entry->d_name;
         if (bytes != "." && bytes != ".." && FromSystemBytes(bytes, name))
             names.push_back(name);
     }
-    closedir(folder);
 }
 
 ItemReason CPosixItemStore::OpenItem(const CItemPath& path, const StoredFolder& folder,
