@@ -121,60 +121,69 @@ void CItemPath::Append(const std::wstring& text, std::size_t from)
 {
     while (from < text.size()) {
         const std::size_t end = posix_ ? PosixComponentEnd(text, from) : ComponentEnd(text, from);
-        const std::wstring component = text.substr(from, end - from);
-        if (component == L"..") {
-            if (!components_.empty())
-                components_.pop_back();
-        } else if (!component.empty() && component != L".") {
-            components_.push_back(component);
-        }
+        const std::size_t length = end - from;
+        if (length == 2 && text[from] == L'.' && text[from + 1] == L'.')
+            Pop();
+        else if (length != 0 && !(length == 1 && text[from] == L'.'))
+            Push(text, from, end);
         from = end + 1;
     }
 }
 
-std::wstring CItemPath::Folder() const
+void CItemPath::Push(const std::wstring& text, std::size_t from, std::size_t end)
 {
-    std::wstring folder = root_;
-    for (std::size_t i = 0; i + 1 < components_.size(); ++i)
-        folder += components_[i] + separator_;
-    return folder;
+    if (!name_.empty())
+        (folders_ += name_) += separator_;
+    name_.assign(text, from, end - from);
 }
 
-const std::wstring& CItemPath::Name() const
+void CItemPath::Pop()
 {
-    static const std::wstring none;
-    return components_.empty() ? none : components_.back();
+    if (name_.empty())
+        return;
+    // No component holds the separator: the last one before it is the folder's.
+    const std::size_t cut = folders_.empty() ? 0 : folders_.rfind(separator_, folders_.size() - 2);
+    const std::size_t start = cut == std::wstring::npos || folders_.empty() ? 0 : cut + 1;
+    name_.assign(folders_, start, folders_.empty() ? 0 : folders_.size() - 1 - start);
+    folders_.erase(start);
+}
+
+std::wstring CItemPath::Full() const
+{
+    std::wstring full;
+    full.reserve(root_.size() + folders_.size() + name_.size());
+    return ((full += root_) += folders_) += name_;
 }
 
 std::wstring CItemPath::Literal() const
 {
-    std::wstring literal = literalRoot_;
-    for (std::size_t i = 0; i < components_.size(); ++i)
-        literal += (i ? std::wstring(1, separator_) : std::wstring()) + components_[i];
-    return literal;
+    std::wstring literal;
+    literal.reserve(literalRoot_.size() + folders_.size() + name_.size());
+    return ((literal += literalRoot_) += folders_) += name_;
 }
 
 std::wstring CItemPath::LiteralFolder() const
 {
-    std::wstring literal = literalRoot_;
-    for (std::size_t i = 0; i + 1 < components_.size(); ++i)
-        literal += (i ? std::wstring(1, separator_) : std::wstring()) + components_[i];
+    std::wstring literal;
+    literal.reserve(literalRoot_.size() + folders_.size());
+    (literal += literalRoot_) += folders_;
+    if (!folders_.empty())
+        literal.pop_back();  // its separator
     return literal;
 }
 
 CItemPath CItemPath::WithName(const std::wstring& name) const
 {
     CItemPath same = *this;
-    if (!same.components_.empty())
-        same.components_.back() = name;
+    if (!same.name_.empty())
+        same.name_ = name;
     return same;
 }
 
 CItemPath CItemPath::Sibling(const std::wstring& relative) const
 {
     CItemPath sibling = *this;
-    if (!sibling.components_.empty())
-        sibling.components_.pop_back();
+    sibling.Pop();
     // The affix's backslashes lead into folders, whatever the system.
     const bool posix = sibling.posix_;
     sibling.posix_ = false;

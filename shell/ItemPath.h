@@ -25,13 +25,13 @@ public:
     static CItemPath ResolvePosix(const std::wstring& given, const std::wstring& current);
 
     // False for a path that names no item of its own: a drive or a share.
-    bool HasName() const { return !components_.empty(); }
+    bool HasName() const { return !name_.empty(); }
     // The folder, ending in a backslash ("C:\Photos.\").
-    std::wstring Folder() const;
+    std::wstring Folder() const { return root_ + folders_; }
     // The item's own name as given.
-    const std::wstring& Name() const;
+    const std::wstring& Name() const { return name_; }
     // The full path as a user reads it.
-    std::wstring Full() const { return Folder() + Name(); }
+    std::wstring Full() const;
     // The same path in the form file calls take literally and at any length.
     std::wstring Literal() const;
     // The folder in that form, without its final backslash unless it is a root.
@@ -45,10 +45,15 @@ public:
 
 private:
     void Append(const std::wstring& text, std::size_t from);
+    void Push(const std::wstring& text, std::size_t from, std::size_t end);
+    void Pop();
 
     std::wstring root_;        // "C:\" or "\\server\share\"
     std::wstring literalRoot_; // "\\?\C:\" or "\\?\UNC\server\share\"
-    std::vector<std::wstring> components_;
+    // The components: those above the item, each followed by the separator,
+    // and its own name (none for a root). One string each, so a copy costs
+    // two allocations at most, whatever the depth.
+    std::wstring folders_, name_;
     wchar_t separator_ = L'\\';  // as the full path shows it
     bool posix_ = false;
 };
