@@ -110,6 +110,8 @@ CAffixRule::CAffixRule(const std::wstring& raw, const TagTime& time, AffixPositi
       usesItemTime_(raw.find(kItemTimeTag) != std::wstring::npos),
       expanded_(ExpandAffix(raw, time)),
       pattern_(AffixPattern(raw)),
+      literal_(std::none_of(kDateTags, kDateTags + kDateTagCount,
+                            [&raw](const DateTag& row) { return raw.find(row.tag) != std::wstring::npos; })),
       head_(position == AffixPosition::Head),
       normalize_(normalize),
       normalizedLength_(0)
@@ -135,7 +137,8 @@ std::size_t CAffixRule::CarriedLength(const std::wstring& base) const
     const std::size_t n = expanded_.size();
     if (base.size() >= n) {
         const auto first = head_ ? base.begin() : base.end() - static_cast<std::ptrdiff_t>(n);
-        if (boost::regex_match(first, first + static_cast<std::ptrdiff_t>(n), pattern_))
+        if (literal_ ? std::equal(first, first + static_cast<std::ptrdiff_t>(n), expanded_.begin())
+                     : boost::regex_match(first, first + static_cast<std::ptrdiff_t>(n), pattern_))
             return n;
     }
     return CarriedInAnotherForm(base);

@@ -88,6 +88,7 @@ private:
     bool usesItemTime_;
     std::wstring expanded_;
     boost::wregex pattern_;
+    bool literal_;  // no tags: the name carries exactly the affix's text
     bool head_;
     Normalizer normalize_;
     boost::wregex normalizedPattern_;

@@ -22,12 +22,16 @@ const CFolderNames::Entry* CFolderNames::Find(const std::wstring& name) const
     exact = vacated_.find(name);
     if (exact != vacated_.end())
         return &entries_[exact->second];
+    if (!key_)
+        return nullptr;
     const auto alike = byKey_.find(key_(name));
     return alike == byKey_.end() || alike->second.empty() ? nullptr : &entries_[alike->second.front()];
 }
 
 bool CFolderNames::IsFree(const std::wstring& name) const
 {
+    if (!key_)
+        return !present_.count(name);
     const auto alike = byKey_.find(key_(name));
     if (alike == byKey_.end())
         return true;
@@ -38,8 +42,13 @@ bool CFolderNames::IsFree(const std::wstring& name) const
 void CFolderNames::Vacate(const std::wstring& name, std::size_t result)
 {
     const auto exact = present_.find(name);
-    if (exact == present_.end())
-        return;  // not listed: the run cannot have met it by this name
+    if (exact == present_.end()) {
+        if (key_)
+            return;  // not listed: the run cannot have met it by this name
+        vacated_[name] = entries_.size();
+        entries_.push_back(Entry{name, State::Vacated, result});
+        return;
+    }
     Entry& entry = entries_[exact->second];
     entry.state = State::Vacated;
     entry.result = result;
@@ -50,6 +59,7 @@ void CFolderNames::Vacate(const std::wstring& name, std::size_t result)
 void CFolderNames::Add(const std::wstring& name, std::size_t result)
 {
     present_[name] = entries_.size();
-    byKey_[key_(name)].push_back(entries_.size());
+    if (key_)
+        byKey_[key_(name)].push_back(entries_.size());
     entries_.push_back(Entry{name, State::Added, result});
 }

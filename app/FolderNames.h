@@ -28,6 +28,10 @@ public:
     };
 
     CFolderNames(const std::vector<std::wstring>& names, KeyOf key);
+    // A folder not listed, where every name is only its own spelling: it
+    // knows only the names the run changes, and a name it does not know is
+    // for the file system to answer.
+    CFolderNames() = default;
 
     // The entry a given name names; null when none does. An item there now
     // comes before one the run moved away.
@@ -43,5 +47,5 @@ private:
     std::unordered_map<std::wstring, std::size_t> present_;   // exact name of an item there now
     std::unordered_map<std::wstring, std::size_t> vacated_;   // exact name the run moved away
     std::unordered_map<std::wstring, std::vector<std::size_t>> byKey_;
-    KeyOf key_;
+    KeyOf key_;  // none where the folder is not listed
 };

@@ -45,6 +45,11 @@ public:
     virtual NameFault CheckNewName(const std::wstring& relative) const = 0;
     // Whether file calls take a path this long.
     virtual bool Fits(const CItemPath& path) const = 0;
+    // True where a name is only ever its own spelling and a move refuses
+    // every name that is taken (a link to nothing too): the run then lists no
+    // folder, keeps only the names it changed, and leaves CheckFree to a dry
+    // run.
+    virtual bool NamesAreExact() const { return false; }
 
     // The folder a path's item lies in.
     virtual ItemReason OpenFolderOf(const CItemPath& item, StoredFolder& folder) = 0;
@@ -54,7 +59,8 @@ public:
     // The item itself, in the folder the store described.
     virtual ItemReason OpenItem(const CItemPath& path, const StoredFolder& folder,
                                 std::unique_ptr<COpenedItem>& item) = 0;
-    // Whether anything a listing does not show stands at target.
+    // Whether anything a listing does not show (or, where names are exact,
+    // anything at all) stands at target.
     virtual ItemReason CheckFree(const CItemPath& target) = 0;
     // A dry run's last question, which the move itself would ask.
     virtual ItemReason CouldMove(const COpenedItem& item, const CItemPath& from) = 0;

@@ -1,15 +1,10 @@
 #include "RenameRun.h"
 
+#include <boost/container_hash/hash.hpp>
+
 #include <algorithm>
 
 namespace {
-
-// Whether text names something below the folder path.
-bool IsBelow(const std::wstring& text, const std::wstring& folder)
-{
-    return text.size() > folder.size() && text.compare(0, folder.size(), folder) == 0 &&
-           (text[folder.size()] == L'\\' || text[folder.size()] == L'/');
-}
 
 // Each folder above a full path, outermost first.
 std::vector<std::wstring> FoldersAbove(const std::wstring& full)
@@ -22,6 +17,16 @@ std::vector<std::wstring> FoldersAbove(const std::wstring& full)
 }
 
 }  // namespace
+
+std::size_t CRenameRun::IdentityHash::operator()(const ItemIdentity& identity) const
+{
+    std::size_t seed = 0;
+    boost::hash_combine(seed, identity.volume);
+    boost::hash_combine(seed, identity.indexHigh);
+    boost::hash_combine(seed, identity.indexLow);
+    boost::hash_combine(seed, identity.created);
+    return seed;
+}
 
 // A folder as the run knows it.
 struct CRenameRun::Folder {
@@ -53,18 +58,28 @@ bool CRenameRun::AllRenamed() const
     return std::all_of(results_.begin(), results_.end(), [](const ItemResult& r) { return r.Succeeded(); });
 }
 
-CItemPath CRenameRun::OnDisk(const CItemPath& path) const
+const CItemPath& CRenameRun::OnDisk(const CItemPath& path, CItemPath& moved) const
 {
     if (!dryRun_ || movedFolders_.empty())
         return path;
     const std::wstring full = path.Full();
     const std::vector<std::wstring> folders = FoldersAbove(full);
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
-        const auto moved = movedFolders_.find(*folder);
-        if (moved != movedFolders_.end())
-            return store_.Resolve(moved->second + full.substr(folder->size()));
+        const auto found = movedFolders_.find(*folder);
+        if (found != movedFolders_.end()) {
+            moved = store_.Resolve(found->second + full.substr(folder->size()));
+            return moved;
+        }
     }
     return path;
+}
+
+bool CRenameRun::WasRenamed(const std::wstring& folder) const
+{
+    if (renamedPaths_.count(folder))
+        return true;
+    const std::wstring key = store_.Key(folder);
+    return renamedKeys_.count(key) || renamedPaths_.count(key);
 }
 
 bool CRenameRun::InMovedFolder(const CItemPath& path)
@@ -72,10 +87,10 @@ bool CRenameRun::InMovedFolder(const CItemPath& path)
     if (!folderRenamed_)
         return false;
     for (const std::wstring& folder : FoldersAbove(path.Full())) {
+        if (!WasRenamed(folder))
+            continue;
         if (renamedPaths_.count(folder))
             return true;
-        if (!renamedKeys_.count(store_.Key(folder)))
-            continue;
         // Spelled otherwise: the same folder where the store says so (Linux
         // may hold a twin that differs in case).
         StoredFolder facts;
@@ -89,8 +104,9 @@ bool CRenameRun::InMovedFolder(const CItemPath& path)
 
 CRenameRun::Folder* CRenameRun::FolderOf(const CItemPath& path, ItemReason& reason)
 {
-    const CItemPath where = OnDisk(path);
-    const std::wstring literal = where.LiteralFolder();
+    CItemPath moved;
+    const CItemPath& where = OnDisk(path, moved);
+    std::wstring literal = where.LiteralFolder();
     const auto known = folderPaths_.find(literal);
     if (known != folderPaths_.end())
         return known->second;
@@ -102,14 +118,14 @@ CRenameRun::Folder* CRenameRun::FolderOf(const CItemPath& path, ItemReason& reas
     if (!folder) {
         // Reached again by another path (a link to it, a share): the same
         // folder and the same names.
-        std::vector<std::wstring> names;
-        store_.ListFolderOf(where, names);
         const CItemStore& store = store_;
-        folder.reset(new Folder{facts, CFolderNames(names, [&store](const std::wstring& name) {
-                                    return store.Key(name);
-                                })});
+        const auto key = [&store](const std::wstring& name) { return store.Key(name); };
+        std::vector<std::wstring> names;
+        if (!store_.NamesAreExact())
+            store_.ListFolderOf(where, names);
+        folder.reset(new Folder{facts, store_.NamesAreExact() ? CFolderNames() : CFolderNames(names, key)});
     }
-    folderPaths_.emplace(literal, folder.get());
+    folderPaths_.emplace(std::move(literal), folder.get());
     return folder.get();
 }
 
@@ -172,27 +188,28 @@ ItemResult CRenameRun::Attempt(const CItemPath& given)
     const CFolderNames::Entry* entry = folder->names.Find(given.Name());
     if (entry && entry->state != CFolderNames::State::Present)
         return NamedBefore(entry->result, given);  // moved away by the run, or given this name by it
-    const CItemPath from = given.WithName(entry ? entry->name : given.Name());
+    CItemPath respelled, moved;
+    const CItemPath& from = entry && entry->name != given.Name() ? (respelled = given.WithName(entry->name)) : given;
     std::unique_ptr<COpenedItem> item;
-    reason = store_.OpenItem(OnDisk(from), folder->facts, item);
+    reason = store_.OpenItem(OnDisk(from, moved), folder->facts, item);
     if (reason != ItemReason::Done)
         return kept(reason);
     const auto renamed = renamedItems_.find(item->identity);
     if (renamed != renamedItems_.end())
         return NamedBefore(renamed->second, given);  // another of its names: a hard link, another folder's path
-    result.from = from.WithName(item->name);
+    result.from = item->name == from.Name() ? from : from.WithName(item->name);
     result.identity = item->identity;
 
     std::wstring newName;
     reason = NewNameOf(*item, newName);
     if (reason != ItemReason::Done)
         return kept(reason);
-    const CItemPath target = result.from.Sibling(newName);
-    result.to = target;  // planned, whether or not it can be
+    result.to = result.from.Sibling(newName);  // planned, whether or not it can be
+    const CItemPath& target = result.to;
     Folder* into = nullptr;
     reason = CheckMove(result.from, given, *item, target, *folder, into);
     if (reason == ItemReason::Done)
-        reason = dryRun_ ? store_.CouldMove(*item, OnDisk(result.from)) : store_.Move(*item, result.from, target);
+        reason = dryRun_ ? store_.CouldMove(*item, OnDisk(result.from, moved)) : store_.Move(*item, result.from, target);
     if (reason != ItemReason::Done)
         return kept(reason);
     result.status = dryRun_ ? ItemStatus::WouldRename : ItemStatus::Renamed;
@@ -204,13 +221,12 @@ ItemResult CRenameRun::Attempt(const CItemPath& given)
 ItemReason CRenameRun::CheckMove(const CItemPath& from, const CItemPath& given, const COpenedItem& item,
                                  const CItemPath& target, Folder& folder, Folder*& into)
 {
-    const std::wstring targetFull = target.Full();
-    if (IsBelow(targetFull, from.Full()) || IsBelow(targetFull, given.Full()))
+    if (target.IsBelow(from) || target.IsBelow(given))
         return ItemReason::InsideItself;
     if (InMovedFolder(target))
         return ItemReason::NoFolder;
     ItemReason reason = ItemReason::Done;
-    into = target.LiteralFolder() == from.LiteralFolder() ? &folder : FolderOf(target, reason);
+    into = target.InFolderOf(from) ? &folder : FolderOf(target, reason);
     if (!into)
         return reason == ItemReason::Missing ? ItemReason::NoFolder : reason;
     if (!into->names.IsFree(target.Name()))
@@ -230,24 +246,36 @@ ItemReason CRenameRun::CheckMove(const CItemPath& from, const CItemPath& given, 
     const CFolderNames::Entry* there = into->names.Find(target.Name());
     if (dryRun_ && there && there->state == CFolderNames::State::Vacated)
         return ItemReason::Done;
-    return store_.CheckFree(OnDisk(target));
+    // Where names are exact the move itself refuses a taken one.
+    if (!dryRun_ && store_.NamesAreExact())
+        return ItemReason::Done;
+    CItemPath moved;
+    return store_.CheckFree(OnDisk(target, moved));
 }
 
 void CRenameRun::Record(const ItemResult& result, const CItemPath& given, bool isFolder, Folder& folder, Folder& into)
 {
     folderRenamed_ = folderRenamed_ || isFolder;
     const std::size_t index = results_.size();
-    for (const CItemPath* path : {&given, &result.from}) {
-        renamedPaths_[path->Full()] = index;
-        renamedKeys_[store_.Key(path->Full())] = index;
+    const std::wstring givenFull = given.Full(), fromFull = result.from.Full();
+    for (const std::wstring* full : {&givenFull, &fromFull}) {
+        if (full == &fromFull && fromFull == givenFull)
+            break;
+        renamedPaths_[*full] = index;
+        if (store_.NamesAreExact())
+            continue;
+        std::wstring key = store_.Key(*full);
+        if (key != *full)
+            renamedKeys_.insert(std::move(key));
     }
     renamedItems_.emplace(result.identity, index);
     folder.names.Vacate(result.from.Name(), index);
     into.names.Add(result.to.Name(), index);
     // A dry run leaves a folder where it was: paths below its new name are
     // looked for below its old one.
+    CItemPath moved;
     if (dryRun_ && isFolder)
-        movedFolders_[result.to.Full()] = OnDisk(result.from).Full();
+        movedFolders_[result.to.Full()] = OnDisk(result.from, moved).Full();
 }
 
 ItemResult RenameBack(CItemStore& store, const ItemResult& renamed)

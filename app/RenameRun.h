@@ -8,6 +8,8 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // One rename run: renames the named files and folders, each inside its own
@@ -38,10 +40,14 @@ public:
 
 private:
     struct Folder;
+    struct IdentityHash {
+        std::size_t operator()(const ItemIdentity& identity) const;
+    };
     ItemResult Attempt(const CItemPath& given);
     // Named before: again by the same spelling, else the same item by another.
     ItemResult NamedBefore(std::size_t earlier, const CItemPath& given) const;
     bool InMovedFolder(const CItemPath& path);
+    bool WasRenamed(const std::wstring& folder) const;
     // The folder a path's item lies in, listed once; null with the store's
     // reason when it cannot be opened.
     Folder* FolderOf(const CItemPath& path, ItemReason& reason);
@@ -52,20 +58,20 @@ private:
                          const CItemPath& target, Folder& folder, Folder*& into);
     void Record(const ItemResult& result, const CItemPath& given, bool isFolder, Folder& folder, Folder& into);
     // Where a path's item is now: in a dry run, below a folder's old name
-    // where the run would have renamed it.
-    CItemPath OnDisk(const CItemPath& path) const;
+    // where the run would have renamed it (made in moved), else path itself.
+    const CItemPath& OnDisk(const CItemPath& path, CItemPath& moved) const;
 
     const CAffixRule& rule_;
     CItemStore& store_;
     const bool dryRun_;
     std::vector<ItemResult> results_;
     // Full paths the run renamed, as given and as stored, and their results;
-    // the same as keys.
-    std::map<std::wstring, std::size_t> renamedPaths_;
-    std::map<std::wstring, std::size_t> renamedKeys_;
-    std::map<ItemIdentity, std::size_t> renamedItems_;
+    // their keys, where a key is not the path itself.
+    std::unordered_map<std::wstring, std::size_t> renamedPaths_;
+    std::unordered_set<std::wstring> renamedKeys_;
+    std::unordered_map<ItemIdentity, std::size_t, IdentityHash> renamedItems_;
     std::map<ItemIdentity, std::unique_ptr<Folder>> folders_;
-    std::map<std::wstring, Folder*> folderPaths_;        // by literal path
+    std::unordered_map<std::wstring, Folder*> folderPaths_;  // by literal path
     std::map<std::wstring, std::wstring> movedFolders_;  // a dry run's new full paths, and the old
     bool folderRenamed_ = false;  // only then can a path lie in a folder the run renamed
 };

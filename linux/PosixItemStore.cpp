@@ -60,6 +60,17 @@ bool Stat(const std::string& path, struct statx& info)
                  STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID, &info) == 0;
 }
 
+// How many bytes text takes as the system's UTF-8.
+std::size_t Utf8Size(const wchar_t* first, const wchar_t* last)
+{
+    std::size_t size = 0;
+    for (; first != last; ++first) {
+        const auto code = static_cast<unsigned long>(*first);
+        size += code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 || code > 0x10FFFF ? 3 : 4;
+    }
+    return size;
+}
+
 class CPosixOpenedItem : public COpenedItem {
 public:
     unsigned long long attributes = 0;
@@ -98,10 +109,10 @@ NameFault CPosixItemStore::CheckNewName(const std::wstring& relative) const
     NameFault fault = NameFault::None;
     for (std::size_t from = 0; from <= relative.size();) {
         const std::size_t end = std::min(relative.find_first_of(L"\\/", from), relative.size());
-        const std::wstring part = relative.substr(from, end - from);
-        if (part.empty() || part.find(L'\0') != std::wstring::npos)
+        const wchar_t *first = relative.data() + from, *last = relative.data() + end;
+        if (first == last || std::find(first, last, L'\0') != last)
             return NameFault::Invalid;
-        if (SystemBytes(part).size() > 255)
+        if (Utf8Size(first, last) > 255)
             fault = NameFault::TooLong;
         from = end + 1;
     }
@@ -110,7 +121,8 @@ NameFault CPosixItemStore::CheckNewName(const std::wstring& relative) const
 
 bool CPosixItemStore::Fits(const CItemPath& path) const
 {
-    return SystemBytes(path.Full()).size() < PATH_MAX;
+    const std::wstring full = path.Full();
+    return Utf8Size(full.data(), full.data() + full.size()) < PATH_MAX;
 }
 
 ItemReason CPosixItemStore::OpenFolderOf(const CItemPath& item, StoredFolder& folder)
@@ -159,6 +171,15 @@ ItemReason CPosixItemStore::OpenItem(const CItemPath& path, const StoredFolder& 
                           static_cast<int>(info.stx_mnt_id) != folder.mount);
     item = std::move(opened);
     return ItemReason::Done;
+}
+
+// A dry run's question: the move itself refuses a taken name.
+ItemReason CPosixItemStore::CheckFree(const CItemPath& target)
+{
+    struct stat info;
+    if (lstat(SystemBytes(target.Full()).c_str(), &info) == 0)
+        return ItemReason::Taken;
+    return errno == ENOENT ? ItemReason::Done : ReasonFor(errno, true);
 }
 
 // What the move itself would ask: an item Linux marks immutable or

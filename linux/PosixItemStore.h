@@ -10,24 +10,25 @@
 class CPosixItemStore : public CItemStore {
 public:
     // current: the full path relative paths start from.
-    explicit CPosixItemStore(std::wstring current) : current_(std::move(current)) {}
+    explicit CPosixItemStore(const std::wstring& current) : current_(CItemPath::ResolvePosix(L".", current)) {}
 
     CItemPath Resolve(const std::wstring& given) const override;
     std::wstring Key(const std::wstring& name) const override { return name; }
     bool CanBeNamed(const std::wstring& name) const override;
     NameFault CheckNewName(const std::wstring& relative) const override;
     bool Fits(const CItemPath& path) const override;
+    bool NamesAreExact() const override { return true; }
     ItemReason OpenFolderOf(const CItemPath& item, StoredFolder& folder) override;
     void ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names) override;
     ItemReason OpenItem(const CItemPath& path, const StoredFolder& folder,
                         std::unique_ptr<COpenedItem>& item) override;
-    ItemReason CheckFree(const CItemPath&) override { return ItemReason::Done; }
+    ItemReason CheckFree(const CItemPath& target) override;
     ItemReason CouldMove(const COpenedItem& item, const CItemPath& from) override;
     ItemReason Move(COpenedItem& item, const CItemPath& from, const CItemPath& to) override;
     bool LocalTime(const COpenedItem& item, TagTime& time) const override;
 
 private:
-    std::wstring current_;
+    CItemPath current_;
 };
 
 // A path's bytes for the system; its text back from them (false when they

@@ -3,9 +3,57 @@
 #include "app/PathList.h"
 
 #include <unicode/unorm2.h>
+#include <unicode/uvernum.h>
 
+#include <dlfcn.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <vector>
+
+namespace {
+
+#define BRINDLE_NAME_OF(symbol) BRINDLE_TEXT_OF(symbol)
+#define BRINDLE_TEXT_OF(symbol) #symbol
+
+// ICU, loaded at the first text that is not ASCII: most runs never need it,
+// and loading it at the start would cost a one-file run as much as the
+// rename itself. (ICU's headers give its functions their versioned names.)
+class CNormalizer {
+public:
+    CNormalizer()
+    {
+        void* library = dlopen("libicuuc.so." U_ICU_VERSION_SHORT, RTLD_NOW | RTLD_LOCAL);
+        using GetInstance = const UNormalizer2* (*)(UErrorCode*);
+        const auto get = library ? reinterpret_cast<GetInstance>(dlsym(library, BRINDLE_NAME_OF(unorm2_getNFCInstance)))
+                                 : nullptr;
+        normalize_ = library ? reinterpret_cast<Normalize>(dlsym(library, BRINDLE_NAME_OF(unorm2_normalize))) : nullptr;
+        UErrorCode status = U_ZERO_ERROR;
+        nfc_ = get && normalize_ ? get(&status) : nullptr;
+        if (!nfc_ || U_FAILURE(status)) {
+            nfc_ = nullptr;
+            std::fprintf(stderr, "brindle: ICU (libicuuc.so.%s) cannot be loaded: names are compared as spelled\n",
+                         U_ICU_VERSION_SHORT);
+        }
+    }
+    // The composed units, or false.
+    bool Compose(const std::vector<UChar>& units, std::vector<UChar>& composed, int32_t& length) const
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        if (!nfc_)
+            return false;
+        length = normalize_(nfc_, units.data(), static_cast<int32_t>(units.size()), composed.data(),
+                            static_cast<int32_t>(composed.size()), &status);
+        return U_SUCCESS(status);
+    }
+
+private:
+    using Normalize = int32_t (*)(const UNormalizer2*, const UChar*, int32_t, UChar*, int32_t, UErrorCode*);
+    Normalize normalize_ = nullptr;
+    const UNormalizer2* nfc_ = nullptr;
+};
+
+}  // namespace
 
 std::string Shown(const std::string& bytes)
 {
@@ -27,10 +75,10 @@ std::string Shown(const std::string& bytes)
 
 std::wstring ComposeCanonically(const std::wstring& text)
 {
-    UErrorCode status = U_ZERO_ERROR;
-    const UNormalizer2* nfc = unorm2_getNFCInstance(&status);
-    if (U_FAILURE(status) || text.empty())
+    // ASCII is composed already, and composes with nothing that follows.
+    if (std::all_of(text.begin(), text.end(), [](wchar_t c) { return static_cast<unsigned long>(c) < 0x80; }))
         return text;
+    static const CNormalizer normalizer;
     // ICU counts UTF-16 units.
     std::vector<UChar> units;
     for (const wchar_t c : text) {
@@ -43,9 +91,8 @@ std::wstring ComposeCanonically(const std::wstring& text)
         }
     }
     std::vector<UChar> composed(units.size() * 3 + 16);
-    const int32_t length = unorm2_normalize(nfc, units.data(), static_cast<int32_t>(units.size()), composed.data(),
-                                            static_cast<int32_t>(composed.size()), &status);
-    if (U_FAILURE(status))
+    int32_t length = 0;
+    if (!normalizer.Compose(units, composed, length))
         return text;
     std::wstring result;
     for (int32_t i = 0; i < length; ++i) {

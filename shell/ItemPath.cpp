@@ -105,14 +105,25 @@ CItemPath CItemPath::Resolve(const std::wstring& given, const AnchorResolver& an
 
 CItemPath CItemPath::ResolvePosix(const std::wstring& given, const std::wstring& current)
 {
-    CItemPath path;
-    path.root_ = path.literalRoot_ = L"/";
-    path.separator_ = L'/';
-    path.posix_ = true;
+    CItemPath root;
+    root.root_ = root.literalRoot_ = L"/";
+    root.separator_ = L'/';
+    root.posix_ = true;
+    if (given.empty() || given[0] == L'/')
+        return ResolvePosix(given, root);
+    root.Append(current, 0);
+    return ResolvePosix(given, root);
+}
+
+CItemPath CItemPath::ResolvePosix(const std::wstring& given, const CItemPath& current)
+{
     if (given.empty())
         return CItemPath();
-    if (given[0] != L'/')
-        path.Append(current, 0);
+    CItemPath path = current;
+    if (given[0] == L'/') {
+        path.folders_.clear();
+        path.name_.clear();
+    }
     path.Append(given, 0);
     return path;
 }
@@ -146,6 +157,14 @@ void CItemPath::Pop()
     const std::size_t start = cut == std::wstring::npos || folders_.empty() ? 0 : cut + 1;
     name_.assign(folders_, start, folders_.empty() ? 0 : folders_.size() - 1 - start);
     folders_.erase(start);
+}
+
+bool CItemPath::IsBelow(const CItemPath& folder) const
+{
+    const std::size_t above = folder.folders_.size(), name = folder.name_.size();
+    return folder.HasName() && root_ == folder.root_ && folders_.size() > above + name &&
+           folders_.compare(0, above, folder.folders_) == 0 && folders_.compare(above, name, folder.name_) == 0 &&
+           IsSeparator(folders_[above + name]);
 }
 
 std::wstring CItemPath::Full() const

@@ -23,6 +23,9 @@ public:
     // only "/" separates; "." and ".." are resolved as given, and every
     // other component, a backslash in it too, is kept.
     static CItemPath ResolvePosix(const std::wstring& given, const std::wstring& current);
+    // The same from a current folder resolved already: a run resolves many
+    // paths from one.
+    static CItemPath ResolvePosix(const std::wstring& given, const CItemPath& current);
 
     // False for a path that names no item of its own: a drive or a share.
     bool HasName() const { return !name_.empty(); }
@@ -42,6 +45,10 @@ public:
     CItemPath Sibling(const std::wstring& relative) const;
     // The item of exactly this name in the same folder.
     CItemPath WithName(const std::wstring& name) const;
+    // Whether the two lie in one folder, as spelled.
+    bool InFolderOf(const CItemPath& other) const { return folders_ == other.folders_ && root_ == other.root_; }
+    // Whether this path leads through the item folder names.
+    bool IsBelow(const CItemPath& folder) const;
 
 private:
     void Append(const std::wstring& text, std::size_t from);

@@ -5,7 +5,7 @@
 # takes exactly those away.
 
 # shellcheck source=libexec/brindle/uninstall.bash
-source "$repo/libexec/brindle/uninstall.bash"
+source "$repo/libexec/brindle/uninstall.bash" --
 
 # An argument of a desktop entry's Exec line, quoted as desktop entries
 # require (the quoting rule, then the string's own escape), in $REPLY.

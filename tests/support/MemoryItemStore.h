@@ -65,6 +65,7 @@ public:
     }
     NameFault CheckNewName(const std::wstring& relative) const override { return CheckName(relative); }
     bool Fits(const CItemPath& path) const override { return path.Literal().size() < 32767; }
+    bool NamesAreExact() const override { return !caseBlind_; }
 
     ItemReason OpenFolderOf(const CItemPath& item, StoredFolder& folder) override
     {
@@ -99,7 +100,8 @@ public:
     ItemReason CheckFree(const CItemPath& target) override
     {
         const std::wstring at = Find(target.Full());
-        return !at.empty() && hidden.count(at.substr(kRoot.size() + 1)) ? ItemReason::Taken : ItemReason::Done;
+        return !at.empty() && (!caseBlind_ || hidden.count(at.substr(kRoot.size() + 1))) ? ItemReason::Taken
+                                                                                      : ItemReason::Done;
     }
     ItemReason CouldMove(const COpenedItem& item, const CItemPath&) override { return RefusalOf(item); }
     ItemReason Move(COpenedItem& item, const CItemPath& from, const CItemPath& to) override
