@@ -62,6 +62,7 @@ bool AppendUtf8(const char* first, const char* last, std::wstring& out)
 
 void AppendAsUtf8(const std::wstring& text, std::string& out)
 {
+    out.reserve(out.size() + text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t value = static_cast<char32_t>(text[i]);
         if (sizeof(wchar_t) == 2 && value >= 0xD800 && value <= 0xDBFF && i + 1 < text.size() &&

@@ -177,6 +177,14 @@ ItemResult CRenameRun::Attempt(const CItemPath& given)
     const auto earlier = renamedPaths_.find(given.Full());
     if (earlier != renamedPaths_.end())
         return NamedBefore(earlier->second, given);
+    // Where names are exact only folders' paths are kept: an item named
+    // again by the same path is in the record of the folder met by it.
+    if (store_.NamesAreExact()) {
+        const auto known = folderPaths_.find(given.LiteralFolder());
+        const CFolderNames::Entry* entry = known == folderPaths_.end() ? nullptr : known->second->names.Find(given.Name());
+        if (entry && entry->state != CFolderNames::State::Present)
+            return NamedBefore(entry->result, given);
+    }
     if (InMovedFolder(given))
         return kept(ItemReason::FolderMoved);
     ItemReason reason = ItemReason::Failed;
@@ -257,9 +265,10 @@ void CRenameRun::Record(const ItemResult& result, const CItemPath& given, bool i
 {
     folderRenamed_ = folderRenamed_ || isFolder;
     const std::size_t index = results_.size();
-    const std::wstring givenFull = given.Full(), fromFull = result.from.Full();
+    const std::wstring givenFull = isFolder || !store_.NamesAreExact() ? given.Full() : std::wstring(),
+                       fromFull = givenFull.empty() ? std::wstring() : result.from.Full();
     for (const std::wstring* full : {&givenFull, &fromFull}) {
-        if (full == &fromFull && fromFull == givenFull)
+        if (full->empty() || (full == &fromFull && fromFull == givenFull))
             break;
         renamedPaths_[*full] = index;
         if (store_.NamesAreExact())

@@ -29,6 +29,9 @@ public:
     CRenameRun(const CRenameRun&) = delete;
     CRenameRun& operator=(const CRenameRun&) = delete;
 
+    // Room for this many results at once: a long run's record then never
+    // stands twice in memory while it grows.
+    void Expect(std::size_t count) { results_.reserve(count); }
     // Renames the item named now, or leaves it as it is; says which and why.
     const ItemResult& Rename(const std::wstring& given);
     // Leaves a named item as it is, for a reason of the caller's.
@@ -65,8 +68,9 @@ private:
     CItemStore& store_;
     const bool dryRun_;
     std::vector<ItemResult> results_;
-    // Full paths the run renamed, as given and as stored, and their results;
-    // their keys, where a key is not the path itself.
+    // Full paths the run renamed, as given and as stored, and their results
+    // (where names are exact: only folders'); their keys, where a key is not
+    // the path itself.
     std::unordered_map<std::wstring, std::size_t> renamedPaths_;
     std::unordered_set<std::wstring> renamedKeys_;
     std::unordered_map<ItemIdentity, std::size_t, IdentityHash> renamedItems_;

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <ctime>
 #include <fstream>
 #include <iterator>
@@ -195,14 +196,17 @@ int main(int argc, char** argv)
                                      : std::string("unknown option '") + argv[optind - 1] + "'");
         }
     }
-    std::vector<std::string> paths(argv + optind, argv + argc);
+    // The paths as given: the arguments where they are, a list's lines in
+    // storage that never moves.
+    std::vector<const char*> paths(argv + optind, argv + argc);
+    std::deque<std::string> listed;
     if (!list.empty()) {
         std::ifstream lines(list, std::ios::binary);
         if (!lines)
             return UsageError("cannot read the list " + Shown(list));
         for (std::string line; std::getline(lines, line);)
             if (!line.empty())
-                paths.push_back(line);
+                paths.push_back(listed.emplace_back(std::move(line)).c_str());
     }
     if (paths.empty())
         return UsageError("no path to rename");
@@ -215,7 +219,7 @@ int main(int argc, char** argv)
              (affix.empty() && !affixBytes.empty() ? "not valid UTF-8" : "empty"));
         bad = true;
     }
-    for (const std::string& path : paths) {
+    for (const std::string path : paths) {
         struct stat info;
         if (path.empty() || lstat(path.c_str(), &info) != 0) {
             Tell(Shown(path) + ": no such file or folder");
@@ -231,7 +235,7 @@ int main(int argc, char** argv)
     std::wstring current;
     const bool currentKnown = getcwd(here.data(), here.size()) && FromSystemBytes(here.data(), current);
     if (!affixGiven && !DialogAffix(affix, position)) {
-        for (const std::string& path : paths)
+        for (const std::string path : paths)
             Tell("kept " + Shown(path) + ": " + ReasonSaid(ItemReason::NoAffix, dryRun));
         NotifyUnseen();
         return 1;
@@ -256,8 +260,9 @@ int main(int argc, char** argv)
     // Never freed: the process ends with the run, and freeing its record of
     // every item one by one would cost a tenth of the run.
     static CRenameRun& run = *new CRenameRun(rule, store, dryRun);
+    run.Expect(paths.size());
     bool everyRenamed = true;
-    for (const std::string& path : paths) {
+    for (const std::string path : paths) {
         std::wstring text;
         if (!FromSystemBytes(path, text) || (path[0] != '/' && !currentKnown)) {
             Tell(std::string(dryRun ? "would keep " : "kept ") + Shown(path) + ": its name is not valid UTF-8");

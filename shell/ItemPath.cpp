@@ -52,7 +52,7 @@ CItemPath CItemPath::Resolve(const std::wstring& given, const AnchorResolver& an
         // The anchor's folder is a full path: resolved without anchors, so a
         // resolver that answers oddly cannot send this round again.
         CItemPath base = anchors ? Resolve(anchors(anchor), nullptr) : CItemPath();
-        if (!base.root_.empty())
+        if (base.HasRoot())
             base.Append(given, rest);
         return base;
     };
@@ -66,8 +66,7 @@ CItemPath CItemPath::Resolve(const std::wstring& given, const AnchorResolver& an
         if (host == L"?" || host == L".")
             return share;  // no server: \\?\ and \\.\ start other forms
         const std::wstring name = host + L"\\" + given.substr(server + 1, end - server - 1);
-        share.root_ = L"\\\\" + name + L"\\";
-        share.literalRoot_ = L"\\\\?\\UNC\\" + name + L"\\";
+        share.SetRoot(L"\\\\" + name + L"\\");
         share.Append(given, end);
         return share;
     };
@@ -83,8 +82,7 @@ CItemPath CItemPath::Resolve(const std::wstring& given, const AnchorResolver& an
             return path;
         const std::wstring device = given.substr(4, end - 4);
         const bool drive = device.size() == 2 && device[1] == L':' && IsDriveLetter(device[0]);
-        path.root_ = drive ? device + L"\\" : L"\\\\?\\" + device + L"\\";
-        path.literalRoot_ = L"\\\\?\\" + device + L"\\";
+        path.SetRoot(drive ? device + L"\\" : L"\\\\?\\" + device + L"\\");
         path.Append(given, end);
         return path;
     }
@@ -93,8 +91,7 @@ CItemPath CItemPath::Resolve(const std::wstring& given, const AnchorResolver& an
     if (size >= 2 && given[1] == L':' && IsDriveLetter(given[0])) {
         if (!separator(2))
             return fromAnchor(given.substr(0, 2), 2);  // "C:name": from drive C's current folder
-        path.root_ = given.substr(0, 2) + L"\\";
-        path.literalRoot_ = L"\\\\?\\" + path.root_;
+        path.SetRoot(given.substr(0, 2) + L"\\");
         path.Append(given, 3);
         return path;
     }
@@ -106,7 +103,7 @@ CItemPath CItemPath::Resolve(const std::wstring& given, const AnchorResolver& an
 CItemPath CItemPath::ResolvePosix(const std::wstring& given, const std::wstring& current)
 {
     CItemPath root;
-    root.root_ = root.literalRoot_ = L"/";
+    root.SetRoot(L"/");
     root.separator_ = L'/';
     root.posix_ = true;
     if (given.empty() || given[0] == L'/')
@@ -121,7 +118,7 @@ CItemPath CItemPath::ResolvePosix(const std::wstring& given, const CItemPath& cu
         return CItemPath();
     CItemPath path = current;
     if (given[0] == L'/') {
-        path.folders_.clear();
+        path.folder_.resize(path.rootSize_);
         path.name_.clear();
     }
     path.Append(given, 0);
@@ -144,7 +141,7 @@ void CItemPath::Append(const std::wstring& text, std::size_t from)
 void CItemPath::Push(const std::wstring& text, std::size_t from, std::size_t end)
 {
     if (!name_.empty())
-        (folders_ += name_) += separator_;
+        (folder_ += name_) += separator_;
     name_.assign(text, from, end - from);
 }
 
@@ -152,41 +149,57 @@ void CItemPath::Pop()
 {
     if (name_.empty())
         return;
-    // No component holds the separator: the last one before it is the folder's.
-    const std::size_t cut = folders_.empty() ? 0 : folders_.rfind(separator_, folders_.size() - 2);
-    const std::size_t start = cut == std::wstring::npos || folders_.empty() ? 0 : cut + 1;
-    name_.assign(folders_, start, folders_.empty() ? 0 : folders_.size() - 1 - start);
-    folders_.erase(start);
+    // No component holds the separator, and the root ends in one.
+    std::size_t start = rootSize_;
+    if (folder_.size() > rootSize_) {
+        const std::size_t cut = folder_.rfind(separator_, folder_.size() - 2);
+        start = cut == std::wstring::npos || cut + 1 < rootSize_ ? rootSize_ : cut + 1;
+    }
+    name_.assign(folder_, start, folder_.size() > start ? folder_.size() - 1 - start : 0);
+    folder_.erase(start);
+}
+
+void CItemPath::SetRoot(const std::wstring& root)
+{
+    folder_ = root;
+    rootSize_ = root.size();
+    name_.clear();
+}
+
+std::wstring CItemPath::LiteralRoot() const
+{
+    const std::wstring root = folder_.substr(0, rootSize_);
+    if (root == L"/" || root.compare(0, 4, L"\\\\?\\") == 0)
+        return root;
+    if (root.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + root.substr(2);
+    return L"\\\\?\\" + root;
 }
 
 bool CItemPath::IsBelow(const CItemPath& folder) const
 {
-    const std::size_t above = folder.folders_.size(), name = folder.name_.size();
-    return folder.HasName() && root_ == folder.root_ && folders_.size() > above + name &&
-           folders_.compare(0, above, folder.folders_) == 0 && folders_.compare(above, name, folder.name_) == 0 &&
-           IsSeparator(folders_[above + name]);
+    const std::size_t above = folder.folder_.size(), name = folder.name_.size();
+    return folder.HasName() && folder_.size() > above + name && folder_.compare(0, above, folder.folder_) == 0 &&
+           folder_.compare(above, name, folder.name_) == 0 && IsSeparator(folder_[above + name]);
 }
 
 std::wstring CItemPath::Full() const
 {
     std::wstring full;
-    full.reserve(root_.size() + folders_.size() + name_.size());
-    return ((full += root_) += folders_) += name_;
+    full.reserve(folder_.size() + name_.size());
+    return (full += folder_) += name_;
 }
 
 std::wstring CItemPath::Literal() const
 {
-    std::wstring literal;
-    literal.reserve(literalRoot_.size() + folders_.size() + name_.size());
-    return ((literal += literalRoot_) += folders_) += name_;
+    return (LiteralRoot() += folder_.substr(rootSize_)) += name_;
 }
 
 std::wstring CItemPath::LiteralFolder() const
 {
-    std::wstring literal;
-    literal.reserve(literalRoot_.size() + folders_.size());
-    (literal += literalRoot_) += folders_;
-    if (!folders_.empty())
+    std::wstring literal = LiteralRoot();
+    literal.append(folder_, rootSize_, std::wstring::npos);
+    if (folder_.size() > rootSize_)
         literal.pop_back();  // its separator
     return literal;
 }

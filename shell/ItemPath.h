@@ -30,7 +30,7 @@ public:
     // False for a path that names no item of its own: a drive or a share.
     bool HasName() const { return !name_.empty(); }
     // The folder, ending in a backslash ("C:\Photos.\").
-    std::wstring Folder() const { return root_ + folders_; }
+    const std::wstring& Folder() const { return folder_; }
     // The item's own name as given.
     const std::wstring& Name() const { return name_; }
     // The full path as a user reads it.
@@ -46,7 +46,7 @@ public:
     // The item of exactly this name in the same folder.
     CItemPath WithName(const std::wstring& name) const;
     // Whether the two lie in one folder, as spelled.
-    bool InFolderOf(const CItemPath& other) const { return folders_ == other.folders_ && root_ == other.root_; }
+    bool InFolderOf(const CItemPath& other) const { return folder_ == other.folder_; }
     // Whether this path leads through the item folder names.
     bool IsBelow(const CItemPath& folder) const;
 
@@ -54,13 +54,18 @@ private:
     void Append(const std::wstring& text, std::size_t from);
     void Push(const std::wstring& text, std::size_t from, std::size_t end);
     void Pop();
+    void SetRoot(const std::wstring& root);
+    // The root in the form file calls take literally: "\\?\C:\" for "C:\",
+    // "\\?\UNC\server\share\" for "\\server\share\".
+    std::wstring LiteralRoot() const;
+    bool HasRoot() const { return rootSize_ != 0; }
 
-    std::wstring root_;        // "C:\" or "\\server\share\"
-    std::wstring literalRoot_; // "\\?\C:\" or "\\?\UNC\server\share\"
-    // The components: those above the item, each followed by the separator,
-    // and its own name (none for a root). One string each, so a copy costs
-    // two allocations at most, whatever the depth.
-    std::wstring folders_, name_;
+    // The root ("C:\", "\\server\share\", "/") and the folders above the
+    // item, each followed by the separator, as one string; then the item's
+    // own name (none for a root). A copy costs two allocations at most,
+    // whatever the depth.
+    std::wstring folder_, name_;
+    std::size_t rootSize_ = 0;
     wchar_t separator_ = L'\\';  // as the full path shows it
     bool posix_ = false;
 };
