@@ -15,6 +15,7 @@ struct StoredFolder {
     int mount = -1;                   // the Linux mount it lies on, where the store knows
     bool readOnly = false;            // on a mount that takes no change
     std::wstring resolved;            // under Wine: the path Wine resolves it to
+    int descriptor = -1;              // the POSIX store's own handle on it, where it holds one
 };
 
 // An item a store opened to rename, held open until it goes.

@@ -65,6 +65,10 @@ void AppendAsUtf8(const std::wstring& text, std::string& out)
     out.reserve(out.size() + text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t value = static_cast<char32_t>(text[i]);
+        if (value < 0x80) {
+            out.push_back(static_cast<char>(value));
+            continue;
+        }
         if (sizeof(wchar_t) == 2 && value >= 0xD800 && value <= 0xDBFF && i + 1 < text.size() &&
             text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
             value = 0x10000 + ((value - 0xD800) << 10) + (static_cast<char32_t>(text[++i]) - 0xDC00);

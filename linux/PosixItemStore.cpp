@@ -54,9 +54,10 @@ ItemIdentity IdentityOf(const struct statx& info)
                         static_cast<unsigned long>(info.stx_ino & 0xFFFFFFFFu), S_ISDIR(info.stx_mode) ? 0 : born};
 }
 
-bool Stat(const std::string& path, struct statx& info)
+// The item itself, by its name in a folder held open, else by its path.
+bool Stat(int folder, const std::string& path, struct statx& info)
 {
-    return statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+    return statx(folder >= 0 ? folder : AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
                  STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID, &info) == 0;
 }
 
@@ -74,7 +75,10 @@ std::size_t Utf8Size(const wchar_t* first, const wchar_t* last)
 class CPosixOpenedItem : public COpenedItem {
 public:
     unsigned long long attributes = 0;
+    int folderDescriptor = -1;  // the store's, where it holds one
 };
+
+const std::size_t kHeldFolders = 256;
 
 }  // namespace
 
@@ -125,19 +129,39 @@ bool CPosixItemStore::Fits(const CItemPath& path) const
     return Utf8Size(full.data(), full.data() + full.size()) < PATH_MAX;
 }
 
+CPosixItemStore::~CPosixItemStore()
+{
+    for (const auto& held : descriptors_)
+        close(held.second);
+}
+
 ItemReason CPosixItemStore::OpenFolderOf(const CItemPath& item, StoredFolder& folder)
 {
-    struct statx info;
-    const std::string path = SystemBytes(item.LiteralFolder());
-    // The folder a path leads through, links followed.
-    if (statx(AT_FDCWD, path.c_str(), AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_MNT_ID, &info) != 0)
+    // The folder a path leads through, links followed; then what that very
+    // folder is.
+    const int descriptor = open(SystemBytes(item.LiteralFolder()).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
         return ReasonFor(errno, false);
-    if (!S_ISDIR(info.stx_mode))
-        return ItemReason::Missing;
+    struct statx info;
+    struct statvfs system;
+    if (statx(descriptor, "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_MNT_ID, &info) != 0) {
+        const int error = errno;
+        close(descriptor);
+        return ReasonFor(error, false);
+    }
     folder.identity = IdentityOf(info);
     folder.mount = (info.stx_mask & STATX_MNT_ID) ? static_cast<int>(info.stx_mnt_id) : -1;
-    struct statvfs system;
-    folder.readOnly = statvfs(path.c_str(), &system) == 0 && (system.f_flag & ST_RDONLY);
+    folder.readOnly = fstatvfs(descriptor, &system) == 0 && (system.f_flag & ST_RDONLY);
+    const auto held = descriptors_.find(folder.identity);
+    if (held != descriptors_.end()) {
+        close(descriptor);
+        folder.descriptor = held->second;
+    } else if (descriptors_.size() < kHeldFolders) {
+        descriptors_.emplace(folder.identity, descriptor);
+        folder.descriptor = descriptor;
+    } else {
+        close(descriptor);
+    }
     return ItemReason::Done;
 }
 
@@ -158,9 +182,10 @@ ItemReason CPosixItemStore::OpenItem(const CItemPath& path, const StoredFolder& 
                                      std::unique_ptr<COpenedItem>& item)
 {
     struct statx info;
-    if (!Stat(SystemBytes(path.Full()), info))
+    if (!Stat(folder.descriptor, SystemBytes(folder.descriptor >= 0 ? path.Name() : path.Full()), info))
         return ReasonFor(errno, false);
     std::unique_ptr<CPosixOpenedItem> opened(new CPosixOpenedItem);
+    opened->folderDescriptor = folder.descriptor;
     opened->identity = IdentityOf(info);
     opened->name = path.Name();
     opened->written = info.stx_mtime.tv_sec;
@@ -196,10 +221,14 @@ ItemReason CPosixItemStore::CouldMove(const COpenedItem& item, const CItemPath& 
 
 // By name, as Linux renames: the item was looked at a moment before, and
 // whatever stands at the new name stays.
-ItemReason CPosixItemStore::Move(COpenedItem&, const CItemPath& from, const CItemPath& to)
+ItemReason CPosixItemStore::Move(COpenedItem& item, const CItemPath& from, const CItemPath& to)
 {
-    const std::string source = SystemBytes(from.Full()), target = SystemBytes(to.Full());
-    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
+    const int folder = static_cast<const CPosixOpenedItem&>(item).folderDescriptor;
+    const bool held = folder >= 0, same = held && to.InFolderOf(from);
+    const std::string source = SystemBytes(held ? from.Name() : from.Full()),
+                      target = SystemBytes(same ? to.Name() : to.Full());
+    if (renameat2(held ? folder : AT_FDCWD, source.c_str(), same ? folder : AT_FDCWD, target.c_str(),
+                  RENAME_NOREPLACE) != 0)
         return ReasonFor(errno, true);
     return ItemReason::Done;
 }

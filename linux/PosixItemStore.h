@@ -2,6 +2,7 @@
 
 #include "app/ItemStore.h"
 
+#include <map>
 #include <string>
 
 // Linux's own file system: names are bytes (read as UTF-8), case matters, a
@@ -11,6 +12,9 @@ class CPosixItemStore : public CItemStore {
 public:
     // current: the full path relative paths start from.
     explicit CPosixItemStore(const std::wstring& current) : current_(CItemPath::ResolvePosix(L".", current)) {}
+    ~CPosixItemStore() override;
+    CPosixItemStore(const CPosixItemStore&) = delete;
+    CPosixItemStore& operator=(const CPosixItemStore&) = delete;
 
     CItemPath Resolve(const std::wstring& given) const override;
     std::wstring Key(const std::wstring& name) const override { return name; }
@@ -29,6 +33,10 @@ public:
 
 private:
     CItemPath current_;
+    // The folders met, held open so each item is looked at and renamed by
+    // its name in the folder found once, not by walking its whole path
+    // again; only so many, and by path beyond them.
+    std::map<ItemIdentity, int> descriptors_;
 };
 
 // A path's bytes for the system; its text back from them (false when they
