@@ -23,3 +23,9 @@ make_cli_prefix() {
     WINEPREFIX=$1 "$BATS_TEST_DIRNAME/../cmake/wine-run" wineboot --init >/dev/null 2>&1 3>&-
     WINEPREFIX=$1 wineserver -w
 }
+
+# One launcher tree, in $TREE, for all the tests of a file (from setup_file).
+share_launcher_tree() {
+    export TREE=$BATS_FILE_TMPDIR/tree
+    make_launcher_tree "$TREE"
+}
