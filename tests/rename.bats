@@ -171,6 +171,18 @@ renamed './dir/' -> './x_dir'" ]
     [ -e 'ŕ\x' ] && [ -e ŕ/x ]
 }
 
+@test "a checkout changed since the build: built again before anything is renamed" {
+    touch f
+    touch -d '+1 minute' "$TREE/.git/index"
+    run brindle -a x_ -p f
+    touch -d '+2 minutes' "$TREE/build/linux/linux/brindle"
+    [ "$status" -eq 1 ]
+    [[ $output == *"building brindle"*"the build failed"* ]]
+    [ -e f ]
+    run brindle -a x_ -p f
+    [ "$status" -eq 0 ] && [ -e x_f ]
+}
+
 @test "2,000 files in one call: one run, one timestamp for all" {
     local files=()
     for ((i = 0; i < 2000; i++)); do files+=("a fairly long file name $i.txt"); done

@@ -78,12 +78,7 @@ xdg_folders() {
 # the dialog too), quietly when nothing was installed or removed since the
 # last full check.
 need_packages() {
-    local stamp=$repo/build/.setup-deps-$1 archive=/usr/lib/locale/locale-archive
-    if [ -f "$stamp" ] && [ "$stamp" -nt /var/lib/dpkg/status ] && [ "$stamp" -nt "$repo/scripts/setup-deps" ] &&
-        { [ ! -e "$archive" ] || [ "$stamp" -nt "$archive" ]; }; then
-        return 0
-    fi
-    "$repo/scripts/setup-deps" "--$1"
+    packages_current "$1" || "$repo/scripts/setup-deps" "--$1"
 }
 
 # Whether a build output is older than anything in the folders it is made of.
@@ -91,14 +86,4 @@ stale() {
     local output=$1
     shift
     [ ! -f "$output" ] || [ -n "$(cd "$repo" && find "$@" -newer "$output" -print -quit 2>/dev/null)" ]
-}
-
-# The same, at the cost of two looks: in a git checkout a pull or a checkout
-# rewrites the index. (An edit of one's own is built by cmake --build --preset
-# linux, or by touching CMakeLists.txt.)
-stale_checkout() {
-    local output=$1
-    shift
-    [ -f "$repo/.git/index" ] || { stale "$output" "$@"; return; }
-    [ ! -f "$output" ] || [ "$repo/.git/index" -nt "$output" ] || [ "$repo/CMakeLists.txt" -nt "$output" ]
 }

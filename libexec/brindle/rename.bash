@@ -1,14 +1,14 @@
-# shellcheck shell=bash disable=SC2154 # repo and caller_locale are the launcher's
+# shellcheck shell=bash disable=SC2154 # repo, native and caller_locale are the launcher's
 # ./brindle PATH...: the native command line, built when it is missing or
 # older than its sources, and run in the launcher's place.
-
-native=$repo/build/linux/linux/brindle
 
 # Builds the native program where it is missing or stale; false, having said
 # why, when it cannot be built.
 build_native() {
     need_packages native || return 1
-    stale_checkout "$native" app linux settings shell CMakeLists.txt CMakePresets.json cmake/Native.cmake || return 0
+    native_fresh && return 0
+    [ -f "$repo/.git/index" ] || stale "$native" app linux settings shell CMakeLists.txt CMakePresets.json \
+        cmake/Native.cmake || return 0
     say "building brindle ..."
     local log
     log=$(mktemp) || return 1

@@ -10,7 +10,9 @@ make_launcher_tree() {
     cp "$repo/scripts/setup-deps" "$1/scripts/"
     cp "$repo/cmake/wine-run" "$repo/cmake/wine-fonts" "$repo/cmake/japanese-fonts.reg" "$1/cmake/"
     cp -r "$repo/resources/icons" "$repo/resources/brindle-icon.svg" "$1/resources/"
-    # Last: newer than any source, they are not built again.
+    # A checkout's index; then, newer than it and than any source, the
+    # programs, which are not built again.
+    mkdir "$1/.git" && touch "$1/.git/index"
     cp "$repo/build/windows/brindle.exe" "$1/build/windows/"
     cp "$repo/build/linux/linux/brindle" "$1/build/linux/linux/"
 }
