@@ -106,10 +106,9 @@ CRenameRun::Folder* CRenameRun::FolderOf(const CItemPath& path, ItemReason& reas
 {
     CItemPath moved;
     const CItemPath& where = OnDisk(path, moved);
+    if (Folder* const known = KnownFolder(where))
+        return known;
     std::wstring literal = where.LiteralFolder();
-    const auto known = folderPaths_.find(literal);
-    if (known != folderPaths_.end())
-        return known->second;
     StoredFolder facts;
     reason = store_.OpenFolderOf(where, facts);
     if (reason != ItemReason::Done)
@@ -129,6 +128,18 @@ CRenameRun::Folder* CRenameRun::FolderOf(const CItemPath& path, ItemReason& reas
     return folder.get();
 }
 
+CRenameRun::Folder* CRenameRun::KnownFolder(const CItemPath& path)
+{
+    // Most runs name item after item in one folder.
+    if (lastFolder_ && path.Folder() == lastFolderPath_)
+        return lastFolder_;
+    const auto known = folderPaths_.find(path.LiteralFolder());
+    if (known == folderPaths_.end())
+        return nullptr;
+    lastFolderPath_ = path.Folder();
+    return lastFolder_ = known->second;
+}
+
 ItemResult CRenameRun::NamedBefore(std::size_t earlier, const CItemPath& given) const
 {
     // Counted once, as the run renamed it.
@@ -145,7 +156,7 @@ ItemResult CRenameRun::NamedBefore(std::size_t earlier, const CItemPath& given) 
 ItemReason CRenameRun::NewNameOf(const COpenedItem& item, std::wstring& name) const
 {
     // A backslash in a Linux name would read as a folder in the new name.
-    if (item.name.find_first_of(L"\\/") != std::wstring::npos)
+    if (std::any_of(item.name.begin(), item.name.end(), [](wchar_t c) { return c == L'\\' || c == L'/'; }))
         return ItemReason::BadName;
     TagTime local = {};
     if (rule_.UsesItemTime() && !store_.LocalTime(item, local))
@@ -180,8 +191,8 @@ ItemResult CRenameRun::Attempt(const CItemPath& given)
     // Where names are exact only folders' paths are kept: an item named
     // again by the same path is in the record of the folder met by it.
     if (store_.NamesAreExact()) {
-        const auto known = folderPaths_.find(given.LiteralFolder());
-        const CFolderNames::Entry* entry = known == folderPaths_.end() ? nullptr : known->second->names.Find(given.Name());
+        Folder* const known = KnownFolder(given);
+        const CFolderNames::Entry* entry = known ? known->names.Find(given.Name()) : nullptr;
         if (entry && entry->state != CFolderNames::State::Present)
             return NamedBefore(entry->result, given);
     }

@@ -54,6 +54,9 @@ private:
     // The folder a path's item lies in, listed once; null with the store's
     // reason when it cannot be opened.
     Folder* FolderOf(const CItemPath& path, ItemReason& reason);
+    // The folder a path lies in where the run met it by that path; null
+    // where it did not.
+    Folder* KnownFolder(const CItemPath& path);
     // The new name the rule gives an opened item: Done, or why none.
     ItemReason NewNameOf(const COpenedItem& item, std::wstring& name) const;
     // Whether the item may go to target: Done, or why not.
@@ -76,6 +79,8 @@ private:
     std::unordered_map<ItemIdentity, std::size_t, IdentityHash> renamedItems_;
     std::map<ItemIdentity, std::unique_ptr<Folder>> folders_;
     std::unordered_map<std::wstring, Folder*> folderPaths_;  // by literal path
+    std::wstring lastFolderPath_;                            // the last one asked for, as shown
+    Folder* lastFolder_ = nullptr;
     std::map<std::wstring, std::wstring> movedFolders_;  // a dry run's new full paths, and the old
     bool folderRenamed_ = false;  // only then can a path lie in a folder the run renamed
 };
