@@ -219,10 +219,11 @@ int main(int argc, char** argv)
              (affix.empty() && !affixBytes.empty() ? "not valid UTF-8" : "empty"));
         bad = true;
     }
-    for (const std::string path : paths) {
-        struct stat info;
-        if (path.empty() || lstat(path.c_str(), &info) != 0) {
-            Tell(Shown(path) + ": no such file or folder");
+    // The run's first look at each item, kept: it need not look again.
+    std::vector<CPosixItemStore::Look> looks(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (!*paths[i] || !CPosixItemStore::LookAt(paths[i], looks[i])) {
+            Tell(Shown(paths[i]) + ": no such file or folder");
             bad = true;
         }
     }
@@ -262,14 +263,17 @@ int main(int argc, char** argv)
     static CRenameRun& run = *new CRenameRun(rule, store, dryRun);
     run.Expect(paths.size());
     bool everyRenamed = true;
-    for (const std::string path : paths) {
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string path = paths[i];
         std::wstring text;
         if (!FromSystemBytes(path, text) || (path[0] != '/' && !currentKnown)) {
             Tell(std::string(dryRun ? "would keep " : "kept ") + Shown(path) + ": its name is not valid UTF-8");
             everyRenamed = false;
             continue;
         }
+        store.Expect(CPosixItemStore::LooksAsRun(path) ? &looks[i] : nullptr);
         const ItemResult& result = stopSignal ? run.Keep(text, ItemReason::Stopped) : run.Rename(text);
+        store.Expect(nullptr);
         Say(result, path, dryRun, verbose);
         everyRenamed = everyRenamed && result.Succeeded();
     }

@@ -55,9 +55,9 @@ ItemIdentity IdentityOf(const struct statx& info)
 }
 
 // The item itself, by its name in a folder held open, else by its path.
-bool Stat(int folder, const std::string& path, struct statx& info)
+bool Stat(int folder, const char* path, struct statx& info)
 {
-    return statx(folder >= 0 ? folder : AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+    return statx(folder >= 0 ? folder : AT_FDCWD, path, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
                  STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID, &info) == 0;
 }
 
@@ -178,22 +178,52 @@ void CPosixItemStore::ListFolderOf(const CItemPath& item, std::vector<std::wstri
     }
 }
 
+bool CPosixItemStore::LookAt(const char* path, Look& look, int folder)
+{
+    struct statx info;
+    if (!Stat(folder, path, info))
+        return false;
+    look.identity = IdentityOf(info);
+    look.written = info.stx_mtime.tv_sec;
+    look.attributes = info.stx_attributes & info.stx_attributes_mask;
+    look.knowsMount = (info.stx_mask & STATX_MNT_ID) != 0;
+    look.mount = info.stx_mnt_id;
+    look.folder = S_ISDIR(info.stx_mode);
+    return true;
+}
+
+bool CPosixItemStore::LooksAsRun(const std::string& path)
+{
+    if (path.empty() || path.back() == '/')
+        return false;
+    for (std::size_t from = 0; from <= path.size();) {
+        const std::size_t end = std::min(path.find('/', from), path.size());
+        if ((end - from == 1 && path[from] == '.') || (end - from == 2 && path.compare(from, 2, "..") == 0))
+            return false;
+        from = end + 1;
+    }
+    return true;
+}
+
 ItemReason CPosixItemStore::OpenItem(const CItemPath& path, const StoredFolder& folder,
                                      std::unique_ptr<COpenedItem>& item)
 {
-    struct statx info;
-    if (!Stat(folder.descriptor, SystemBytes(folder.descriptor >= 0 ? path.Name() : path.Full()), info))
+    const int at = folderMoved_ ? -1 : folder.descriptor;
+    Look look;
+    if (expected_ && !folderMoved_)
+        look = *expected_;
+    else if (!LookAt(SystemBytes(at >= 0 ? path.Name() : path.Full()).c_str(), look, at))
         return ReasonFor(errno, false);
+    expected_ = nullptr;
     std::unique_ptr<CPosixOpenedItem> opened(new CPosixOpenedItem);
-    opened->folderDescriptor = folder.descriptor;
-    opened->identity = IdentityOf(info);
+    opened->folderDescriptor = at;
+    opened->identity = look.identity;
     opened->name = path.Name();
-    opened->written = info.stx_mtime.tv_sec;
-    opened->attributes = info.stx_attributes & info.stx_attributes_mask;
-    opened->folder = S_ISDIR(info.stx_mode);
-    opened->mountPoint = (opened->attributes & STATX_ATTR_MOUNT_ROOT) != 0 ||
-                         ((info.stx_mask & STATX_MNT_ID) && folder.mount >= 0 &&
-                          static_cast<int>(info.stx_mnt_id) != folder.mount);
+    opened->written = look.written;
+    opened->attributes = look.attributes;
+    opened->folder = look.folder;
+    opened->mountPoint = (look.attributes & STATX_ATTR_MOUNT_ROOT) != 0 ||
+                         (look.knowsMount && folder.mount >= 0 && static_cast<int>(look.mount) != folder.mount);
     item = std::move(opened);
     return ItemReason::Done;
 }
@@ -230,6 +260,7 @@ ItemReason CPosixItemStore::Move(COpenedItem& item, const CItemPath& from, const
     if (renameat2(held ? folder : AT_FDCWD, source.c_str(), same ? folder : AT_FDCWD, target.c_str(),
                   RENAME_NOREPLACE) != 0)
         return ReasonFor(errno, true);
+    folderMoved_ = folderMoved_ || item.folder;
     return ItemReason::Done;
 }
 

@@ -31,12 +31,37 @@ public:
     ItemReason Move(COpenedItem& item, const CItemPath& from, const CItemPath& to) override;
     bool LocalTime(const COpenedItem& item, TagTime& time) const override;
 
+    // What a first look at a path found (the item itself, a link as a link),
+    // made before anything is renamed so that a path that names nothing
+    // renames nothing.
+    struct Look {
+        ItemIdentity identity;
+        long long written = 0;
+        unsigned long long attributes = 0;
+        unsigned long long mount = 0;
+        bool knowsMount = false, folder = false;
+    };
+    // False, with errno, when the path names nothing; folder: a folder
+    // descriptor the path starts from.
+    static bool LookAt(const char* path, Look& look, int folder = -1);
+    // Whether a look at this path saw the item the run would open for it:
+    // no "." or ".." in it (the system follows links there, the run reads
+    // them as written) and no slash at its end (which follows a link too).
+    static bool LooksAsRun(const std::string& path);
+    // The item the next OpenItem opens is the one this look saw (none: look
+    // again). A run's first look is then its only one.
+    void Expect(const Look* look) { expected_ = look; }
+
 private:
     CItemPath current_;
     // The folders met, held open so each item is looked at and renamed by
     // its name in the folder found once, not by walking its whole path
     // again; only so many, and by path beyond them.
     std::map<ItemIdentity, int> descriptors_;
+    // Once the run has renamed a folder, paths are walked again: a folder
+    // held open may no longer be where a path leads.
+    bool folderMoved_ = false;
+    const Look* expected_ = nullptr;
 };
 
 // A path's bytes for the system; its text back from them (false when they

@@ -79,6 +79,13 @@ brindle: kept 'caf\\xe8.txt': its name is not valid UTF-8" ]
     [ "$(readlink x_link.txt)" = elsewhere/target.txt ] && [ "$(cat elsewhere/target.txt)" = target ]
     [ "$(readlink x_dangling.txt)" = nowhere ]
     [ "$(cat $'caf\xe8.txt')" = e8 ]
+    # ".." as written, whatever a link before it leads to; a trailing slash
+    # names a link itself too.
+    ln -s elsewhere/deeper up && mkdir elsewhere/deeper && touch elsewhere/here.txt here.txt
+    ln -s elsewhere folder-link
+    run brindle -a y_ -p up/../here.txt folder-link/ elsewhere
+    [ "$status" -eq 0 ]
+    [ -e y_here.txt ] && [ -e y_elsewhere/here.txt ] && [ -L y_folder-link ]
 }
 
 @test "a taken name, a link at the target, a name Linux would cut: status 1, each named, all left as they were" {
