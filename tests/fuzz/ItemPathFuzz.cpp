@@ -23,6 +23,29 @@ void Check(const CItemPath& path)
         std::abort();
 }
 
+// A Linux path: "/" alone separates, and the literal form is the path.
+void CheckPosix(const CItemPath& path)
+{
+    if (!path.HasName())
+        return;
+    const std::wstring full = path.Full(), folder = path.LiteralFolder();
+    if (path.Name().find(L'/') != std::wstring::npos || full != path.Folder() + path.Name() ||
+        path.Folder().front() != L'/' || path.Folder().back() != L'/' || path.Literal() != full ||
+        (folder == L"/" ? folder : folder + L"/") + path.Name() != full ||
+        CItemPath::ResolvePosix(full, L"/elsewhere").Full() != full)
+        std::abort();
+}
+
+// Whether one path leads through the item another names, as their texts say.
+void CheckBelow(const CItemPath& path, const CItemPath& folder)
+{
+    const std::wstring text = path.Full(), above = folder.Full();
+    const bool below = folder.HasName() && text.size() > above.size() && text.compare(0, above.size(), above) == 0 &&
+                       (text[above.size()] == L'\\' || text[above.size()] == L'/');
+    if (path.IsBelow(folder) != below || path.InFolderOf(folder) != (path.Folder() == folder.Folder()))
+        std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -36,7 +59,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return anchor == L"." ? std::wstring(L"C:\\cur rent.\\x") : anchor == L"\\" ? relative : anchor + L"\\d";
     });
     Check(path);
-    if (path.HasName())
+    if (path.HasName()) {
         Check(path.Sibling(relative));
+        CheckBelow(path.Sibling(relative), path);
+    }
+    const CItemPath posix = CItemPath::ResolvePosix(given, L"/cur rent/x");
+    CheckPosix(posix);
+    if (posix.HasName())
+        CheckBelow(posix.Sibling(relative), posix);
     return 0;
 }
