@@ -1,6 +1,19 @@
 #include "FolderNames.h"
 
+#include "PathList.h"
+
 #include <algorithm>
+
+namespace {
+
+std::string Utf8(const std::wstring& name)
+{
+    std::string bytes;
+    AppendAsUtf8(name, bytes);
+    return bytes;
+}
+
+}  // namespace
 
 CFolderNames::CFolderNames(const std::vector<std::wstring>& names, KeyOf key) : key_(std::move(key))
 {
@@ -16,22 +29,26 @@ CFolderNames::CFolderNames(const std::vector<std::wstring>& names, KeyOf key) : 
 
 const CFolderNames::Entry* CFolderNames::Find(const std::wstring& name) const
 {
+    if (!key_) {
+        const auto changed = changed_.find(Utf8(name));
+        return changed == changed_.end() ? nullptr : &changed->second;
+    }
     auto exact = present_.find(name);
     if (exact != present_.end())
         return &entries_[exact->second];
     exact = vacated_.find(name);
     if (exact != vacated_.end())
         return &entries_[exact->second];
-    if (!key_)
-        return nullptr;
     const auto alike = byKey_.find(key_(name));
     return alike == byKey_.end() || alike->second.empty() ? nullptr : &entries_[alike->second.front()];
 }
 
 bool CFolderNames::IsFree(const std::wstring& name) const
 {
-    if (!key_)
-        return !present_.count(name);
+    if (!key_) {
+        const Entry* entry = Find(name);
+        return !entry || entry->state == State::Vacated;
+    }
     const auto alike = byKey_.find(key_(name));
     if (alike == byKey_.end())
         return true;
@@ -41,14 +58,13 @@ bool CFolderNames::IsFree(const std::wstring& name) const
 
 void CFolderNames::Vacate(const std::wstring& name, std::size_t result)
 {
-    const auto exact = present_.find(name);
-    if (exact == present_.end()) {
-        if (key_)
-            return;  // not listed: the run cannot have met it by this name
-        vacated_[name] = entries_.size();
-        entries_.push_back(Entry{name, State::Vacated, result});
+    if (!key_) {
+        changed_[Utf8(name)] = Entry{std::wstring(), State::Vacated, result};
         return;
     }
+    const auto exact = present_.find(name);
+    if (exact == present_.end())
+        return;  // not listed: the run cannot have met it by this name
     Entry& entry = entries_[exact->second];
     entry.state = State::Vacated;
     entry.result = result;
@@ -58,8 +74,11 @@ void CFolderNames::Vacate(const std::wstring& name, std::size_t result)
 
 void CFolderNames::Add(const std::wstring& name, std::size_t result)
 {
+    if (!key_) {
+        changed_[Utf8(name)] = Entry{std::wstring(), State::Added, result};
+        return;
+    }
     present_[name] = entries_.size();
-    if (key_)
-        byKey_[key_(name)].push_back(entries_.size());
+    byKey_[key_(name)].push_back(entries_.size());
     entries_.push_back(Entry{name, State::Added, result});
 }

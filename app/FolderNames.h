@@ -29,8 +29,9 @@ public:
 
     CFolderNames(const std::vector<std::wstring>& names, KeyOf key);
     // A folder not listed, where every name is only its own spelling: it
-    // knows only the names the run changes, and a name it does not know is
-    // for the file system to answer.
+    // knows only the names the run changes (their entries' names left
+    // empty: the name is the key), and a name it does not know is for the
+    // file system to answer.
     CFolderNames() = default;
 
     // The entry a given name names; null when none does. An item there now
@@ -48,4 +49,7 @@ private:
     std::unordered_map<std::wstring, std::size_t> vacated_;   // exact name the run moved away
     std::unordered_map<std::wstring, std::vector<std::size_t>> byKey_;
     KeyOf key_;  // none where the folder is not listed
+    // A folder not listed: each name the run changed (as UTF-8, which most
+    // names fit without a block of their own) and what it is now.
+    std::unordered_map<std::string, Entry> changed_;
 };

@@ -3,6 +3,7 @@
 #include <boost/container_hash/hash.hpp>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -34,28 +35,46 @@ struct CRenameRun::Folder {
     CFolderNames names;
 };
 
-CRenameRun::CRenameRun(const CAffixRule& rule, CItemStore& store, bool dryRun)
-    : rule_(rule), store_(store), dryRun_(dryRun)
+CRenameRun::CRenameRun(const CAffixRule& rule, CItemStore& store, bool dryRun, bool keepResults)
+    : rule_(rule), store_(store), dryRun_(dryRun), keepResults_(keepResults)
 {
 }
 
 CRenameRun::~CRenameRun() = default;
 
+void CRenameRun::Expect(std::size_t count)
+{
+    if (keepResults_)
+        results_.reserve(count);
+    else
+        outcomes_.reserve(count);
+}
+
+const ItemResult& CRenameRun::Store(ItemResult result)
+{
+    if (keepResults_) {
+        results_.push_back(std::move(result));
+        return results_.back();
+    }
+    outcomes_.push_back(Outcome{result.status, std::hash<std::wstring>()(store_.Key(result.from.Full()))});
+    last_ = std::move(result);
+    return last_;
+}
+
 const ItemResult& CRenameRun::Rename(const std::wstring& given)
 {
-    results_.push_back(Attempt(store_.Resolve(given)));
-    return results_.back();
+    return Store(Attempt(store_.Resolve(given)));
 }
 
 const ItemResult& CRenameRun::Keep(const std::wstring& given, ItemReason reason)
 {
-    results_.push_back(KeptItem(store_.Resolve(given), reason));
-    return results_.back();
+    return Store(KeptItem(store_.Resolve(given), reason));
 }
 
 bool CRenameRun::AllRenamed() const
 {
-    return std::all_of(results_.begin(), results_.end(), [](const ItemResult& r) { return r.Succeeded(); });
+    return std::all_of(results_.begin(), results_.end(), [](const ItemResult& r) { return r.Succeeded(); }) &&
+           std::all_of(outcomes_.begin(), outcomes_.end(), [](const Outcome& o) { return o.status != ItemStatus::Kept; });
 }
 
 const CItemPath& CRenameRun::OnDisk(const CItemPath& path, CItemPath& moved) const
@@ -143,6 +162,13 @@ CRenameRun::Folder* CRenameRun::KnownFolder(const CItemPath& path)
 ItemResult CRenameRun::NamedBefore(std::size_t earlier, const CItemPath& given) const
 {
     // Counted once, as the run renamed it.
+    if (!keepResults_) {
+        ItemResult result = KeptItem(given, ItemReason::SameItem);
+        result.status = outcomes_[earlier].status;
+        if (std::hash<std::wstring>()(store_.Key(given.Full())) == outcomes_[earlier].renamedBy)
+            result.reason = ItemReason::Again;
+        return result;
+    }
     ItemResult result = results_[earlier];
     if (store_.Key(given.Full()) == store_.Key(result.from.Full())) {
         result.reason = ItemReason::Again;
@@ -275,7 +301,7 @@ ItemReason CRenameRun::CheckMove(const CItemPath& from, const CItemPath& given, 
 void CRenameRun::Record(const ItemResult& result, const CItemPath& given, bool isFolder, Folder& folder, Folder& into)
 {
     folderRenamed_ = folderRenamed_ || isFolder;
-    const std::size_t index = results_.size();
+    const std::size_t index = keepResults_ ? results_.size() : outcomes_.size();
     const std::wstring givenFull = isFolder || !store_.NamesAreExact() ? given.Full() : std::wstring(),
                        fromFull = givenFull.empty() ? std::wstring() : result.from.Full();
     for (const std::wstring* full : {&givenFull, &fromFull}) {

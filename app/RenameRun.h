@@ -24,14 +24,18 @@
 // A.txt beside a.txt). The run decides; the store only tells and moves.
 class CRenameRun {
 public:
-    CRenameRun(const CAffixRule& rule, CItemStore& store, bool dryRun = false);
+    // keepResults false: the run keeps of each item only what later ones
+    // need (its status, and a fingerprint of the path it was renamed by),
+    // for a caller that reports each result as it comes (the Linux command
+    // line); Results() is then empty.
+    CRenameRun(const CAffixRule& rule, CItemStore& store, bool dryRun = false, bool keepResults = true);
     ~CRenameRun();
     CRenameRun(const CRenameRun&) = delete;
     CRenameRun& operator=(const CRenameRun&) = delete;
 
     // Room for this many results at once: a long run's record then never
     // stands twice in memory while it grows.
-    void Expect(std::size_t count) { results_.reserve(count); }
+    void Expect(std::size_t count);
     // Renames the item named now, or leaves it as it is; says which and why.
     const ItemResult& Rename(const std::wstring& given);
     // Leaves a named item as it is, for a reason of the caller's.
@@ -43,6 +47,11 @@ public:
 
 private:
     struct Folder;
+    struct Outcome {
+        ItemStatus status;
+        std::size_t renamedBy;  // the hash of its path's key, as it was found
+    };
+    const ItemResult& Store(ItemResult result);
     struct IdentityHash {
         std::size_t operator()(const ItemIdentity& identity) const;
     };
@@ -69,8 +78,10 @@ private:
 
     const CAffixRule& rule_;
     CItemStore& store_;
-    const bool dryRun_;
+    const bool dryRun_, keepResults_;
     std::vector<ItemResult> results_;
+    std::vector<Outcome> outcomes_;  // where results are not kept
+    ItemResult last_;
     // Full paths the run renamed, as given and as stored, and their results
     // (where names are exact: only folders'); their keys, where a key is not
     // the path itself.

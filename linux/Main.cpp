@@ -260,7 +260,7 @@ int main(int argc, char** argv)
     CPosixItemStore store(current);
     // Never freed: the process ends with the run, and freeing its record of
     // every item one by one would cost a tenth of the run.
-    static CRenameRun& run = *new CRenameRun(rule, store, dryRun);
+    static CRenameRun& run = *new CRenameRun(rule, store, dryRun, false);
     run.Expect(paths.size());
     bool everyRenamed = true;
     for (std::size_t i = 0; i < paths.size(); ++i) {

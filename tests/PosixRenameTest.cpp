@@ -99,10 +99,11 @@ TEST(PosixRename, ADryRunForetellsTheRunOnLinuxsOwnRules)
             ASSERT_TRUE(FromSystemBytes(root, current));
             CPosixItemStore store(current);
             const CAffixRule rule(row.affix, TagTime{2011, 2, 27, 9, 5, 3}, AffixPosition::Head, nullptr);
-            CRenameRun run(rule, store, dry);
+            // The real run as the command line makes it: keeping no results.
+            CRenameRun run(rule, store, dry, dry);
             for (const std::wstring& name : row.named)
-                run.Rename(name);
-            runs[dry ? 0 : 1] = run.Results();
+                runs[dry ? 0 : 1].push_back(run.Rename(name));
+            EXPECT_EQ(run.Results().size(), dry ? row.named.size() : 0u);
             Names now;
             Walk(root, "", now);
             EXPECT_EQ(now, dry ? before : row.after) << row.tree[0];
