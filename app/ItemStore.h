@@ -26,6 +26,7 @@ public:
     std::wstring name;      // as the file system holds it
     long long written = 0;  // its last write, as the store counts time
     bool folder = false;
+    bool link = false;  // renamed as itself: a path may lead through it into a folder
     bool mountPoint = false;
 };
 

@@ -125,8 +125,24 @@ CRenameRun::Folder* CRenameRun::FolderOf(const CItemPath& path, ItemReason& reas
 {
     CItemPath moved;
     const CItemPath& where = OnDisk(path, moved);
-    if (Folder* const known = KnownFolder(where))
-        return known;
+    Folder* folder = KnownFolder(where);
+    if (!folder) {
+        folder = Meet(where, reason);
+        if (!folder)
+            return nullptr;
+    }
+    // A dry run that reaches a folder it would have renamed, by a way other
+    // than its new name (a link to its old one), takes a way the run will
+    // have broken: the run finds nothing there.
+    if (dryRun_ && &where == &path && renamedItems_.count(folder->facts.identity)) {
+        reason = ItemReason::Missing;
+        return nullptr;
+    }
+    return folder;
+}
+
+CRenameRun::Folder* CRenameRun::Meet(const CItemPath& where, ItemReason& reason)
+{
     std::wstring literal = where.LiteralFolder();
     StoredFolder facts;
     reason = store_.OpenFolderOf(where, facts);
@@ -259,7 +275,7 @@ ItemResult CRenameRun::Attempt(const CItemPath& given)
         return kept(reason);
     result.status = dryRun_ ? ItemStatus::WouldRename : ItemStatus::Renamed;
     result.reason = ItemReason::Done;
-    Record(result, given, item->folder, *folder, *into);
+    Record(result, given, item->folder || item->link, *folder, *into);
     return result;
 }
 
@@ -298,11 +314,11 @@ ItemReason CRenameRun::CheckMove(const CItemPath& from, const CItemPath& given, 
     return store_.CheckFree(OnDisk(target, moved));
 }
 
-void CRenameRun::Record(const ItemResult& result, const CItemPath& given, bool isFolder, Folder& folder, Folder& into)
+void CRenameRun::Record(const ItemResult& result, const CItemPath& given, bool leadsOn, Folder& folder, Folder& into)
 {
-    folderRenamed_ = folderRenamed_ || isFolder;
+    folderRenamed_ = folderRenamed_ || leadsOn;
     const std::size_t index = keepResults_ ? results_.size() : outcomes_.size();
-    const std::wstring givenFull = isFolder || !store_.NamesAreExact() ? given.Full() : std::wstring(),
+    const std::wstring givenFull = leadsOn || !store_.NamesAreExact() ? given.Full() : std::wstring(),
                        fromFull = givenFull.empty() ? std::wstring() : result.from.Full();
     for (const std::wstring* full : {&givenFull, &fromFull}) {
         if (full->empty() || (full == &fromFull && fromFull == givenFull))
@@ -320,7 +336,7 @@ void CRenameRun::Record(const ItemResult& result, const CItemPath& given, bool i
     // A dry run leaves a folder where it was: paths below its new name are
     // looked for below its old one.
     CItemPath moved;
-    if (dryRun_ && isFolder)
+    if (dryRun_ && leadsOn)
         movedFolders_[result.to.Full()] = OnDisk(result.from, moved).Full();
 }
 

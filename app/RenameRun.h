@@ -63,6 +63,9 @@ private:
     // The folder a path's item lies in, listed once; null with the store's
     // reason when it cannot be opened.
     Folder* FolderOf(const CItemPath& path, ItemReason& reason);
+    // The folder a path as on the disk lies in, met for the first time by
+    // that path: opened, and listed unless it was met by another.
+    Folder* Meet(const CItemPath& where, ItemReason& reason);
     // The folder a path lies in where the run met it by that path; null
     // where it did not.
     Folder* KnownFolder(const CItemPath& path);
@@ -71,7 +74,8 @@ private:
     // Whether the item may go to target: Done, or why not.
     ItemReason CheckMove(const CItemPath& from, const CItemPath& given, const COpenedItem& item,
                          const CItemPath& target, Folder& folder, Folder*& into);
-    void Record(const ItemResult& result, const CItemPath& given, bool isFolder, Folder& folder, Folder& into);
+    // leadsOn: a folder, or a link a path may lead through.
+    void Record(const ItemResult& result, const CItemPath& given, bool leadsOn, Folder& folder, Folder& into);
     // Where a path's item is now: in a dry run, below a folder's old name
     // where the run would have renamed it (made in moved), else path itself.
     const CItemPath& OnDisk(const CItemPath& path, CItemPath& moved) const;

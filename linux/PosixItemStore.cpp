@@ -189,6 +189,7 @@ bool CPosixItemStore::LookAt(const char* path, Look& look, int folder)
     look.knowsMount = (info.stx_mask & STATX_MNT_ID) != 0;
     look.mount = info.stx_mnt_id;
     look.folder = S_ISDIR(info.stx_mode);
+    look.link = S_ISLNK(info.stx_mode);
     return true;
 }
 
@@ -222,6 +223,7 @@ ItemReason CPosixItemStore::OpenItem(const CItemPath& path, const StoredFolder& 
     opened->written = look.written;
     opened->attributes = look.attributes;
     opened->folder = look.folder;
+    opened->link = look.link;
     opened->mountPoint = (look.attributes & STATX_ATTR_MOUNT_ROOT) != 0 ||
                          (look.knowsMount && folder.mount >= 0 && static_cast<int>(look.mount) != folder.mount);
     item = std::move(opened);

@@ -39,7 +39,7 @@ public:
         long long written = 0;
         unsigned long long attributes = 0;
         unsigned long long mount = 0;
-        bool knowsMount = false, folder = false;
+        bool knowsMount = false, folder = false, link = false;
     };
     // False, with errno, when the path names nothing; folder: a folder
     // descriptor the path starts from.

@@ -80,6 +80,9 @@ const Row kRows[] = {
     // a plain file that holds the new name (which only the dry run asks).
     {{"d/", "d/f", "c", "x_c"}, L"x_", {L"d/f", L"d", L"d/f", L"x_d/x_f", L"c"},
      {R::Done, R::Done, R::Again, R::SameItem, R::Taken}, {"c", "x_c", "x_d/", "x_d/x_f"}},
+    // Through a link to a folder the run renamed, and through a link it renamed.
+    {{"d/", "d/a", "dl -> d"}, L"x_", {L"d", L"dl/a"}, {R::Done, R::Missing}, {"dl ->", "x_d/", "x_d/a"}},
+    {{"d/", "d/a", "dl -> d"}, L"x_", {L"dl", L"dl/a"}, {R::Done, R::FolderMoved}, {"d/", "d/a", "x_dl ->"}},
 };
 
 TEST(PosixRename, ADryRunForetellsTheRunOnLinuxsOwnRules)

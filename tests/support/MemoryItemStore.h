@@ -94,6 +94,7 @@ public:
         item->name = at.substr(at.find_last_of(L'\\') + 1);
         item->written = 20110227090503;
         item->folder = node.folder;
+        item->link = node.link;
         item->mountPoint = node.folder && node.mount != items_.at(Parent(at)).mount;
         return node.link ? ItemReason::Link : ItemReason::Done;
     }
