@@ -56,7 +56,7 @@ public:
     // The folder a path's item lies in.
     virtual ItemReason OpenFolderOf(const CItemPath& item, StoredFolder& folder) = 0;
     // The names that folder holds, as the file system lists them; none where
-    // it cannot be listed.
+    // it cannot be listed. (Asked only where names are not exact.)
     virtual void ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names) = 0;
     // The item itself, in the folder the store described.
     virtual ItemReason OpenItem(const CItemPath& path, const StoredFolder& folder,

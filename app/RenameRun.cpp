@@ -42,7 +42,7 @@ CRenameRun::CRenameRun(const CAffixRule& rule, CItemStore& store, bool dryRun, b
 
 CRenameRun::~CRenameRun() = default;
 
-void CRenameRun::Expect(std::size_t count)
+void CRenameRun::Reserve(std::size_t count)
 {
     if (keepResults_)
         results_.reserve(count);

@@ -35,7 +35,7 @@ public:
 
     // Room for this many results at once: a long run's record then never
     // stands twice in memory while it grows.
-    void Expect(std::size_t count);
+    void Reserve(std::size_t count);
     // Renames the item named now, or leaves it as it is; says which and why.
     const ItemResult& Rename(const std::wstring& given);
     // Leaves a named item as it is, for a reason of the caller's.

@@ -261,7 +261,7 @@ int main(int argc, char** argv)
     // Never freed: the process ends with the run, and freeing its record of
     // every item one by one would cost a tenth of the run.
     static CRenameRun& run = *new CRenameRun(rule, store, dryRun, false);
-    run.Expect(paths.size());
+    run.Reserve(paths.size());
     bool everyRenamed = true;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const std::string path = paths[i];

@@ -1,6 +1,7 @@
 #include "PosixItemStore.h"
 
 #include "app/PathList.h"
+#include "shell/Held.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,7 +9,6 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -71,6 +71,13 @@ std::size_t Utf8Size(const wchar_t* first, const wchar_t* last)
     }
     return size;
 }
+
+// A file descriptor: -1 is none.
+struct DescriptorTraits {
+    using Value = int;
+    static Value Invalid() { return -1; }
+    static void Release(Value descriptor) { close(descriptor); }
+};
 
 class CPosixOpenedItem : public COpenedItem {
 public:
@@ -139,44 +146,28 @@ ItemReason CPosixItemStore::OpenFolderOf(const CItemPath& item, StoredFolder& fo
 {
     // The folder a path leads through, links followed; then what that very
     // folder is.
-    const int descriptor = open(SystemBytes(item.LiteralFolder()).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        return ReasonFor(errno, false);
+    CHeld<DescriptorTraits> descriptor(
+        open(SystemBytes(item.LiteralFolder()).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     struct statx info;
     struct statvfs system;
-    if (statx(descriptor, "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_MNT_ID, &info) != 0) {
-        const int error = errno;
-        close(descriptor);
-        return ReasonFor(error, false);
-    }
+    if (!descriptor.IsOpen() ||
+        statx(descriptor.Get(), "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_MNT_ID, &info) != 0)
+        return ReasonFor(errno, false);
     folder.identity = IdentityOf(info);
     folder.mount = (info.stx_mask & STATX_MNT_ID) ? static_cast<int>(info.stx_mnt_id) : -1;
-    folder.readOnly = fstatvfs(descriptor, &system) == 0 && (system.f_flag & ST_RDONLY);
+    folder.readOnly = fstatvfs(descriptor.Get(), &system) == 0 && (system.f_flag & ST_RDONLY);
     const auto held = descriptors_.find(folder.identity);
     if (held != descriptors_.end()) {
-        close(descriptor);
         folder.descriptor = held->second;
     } else if (descriptors_.size() < kHeldFolders) {
-        descriptors_.emplace(folder.identity, descriptor);
-        folder.descriptor = descriptor;
-    } else {
-        close(descriptor);
+        descriptors_.emplace(folder.identity, descriptor.Get());
+        folder.descriptor = descriptor.Release();
     }
     return ItemReason::Done;
 }
 
-void CPosixItemStore::ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names)
-{
-    const std::unique_ptr<DIR, int (*)(DIR*)> folder(opendir(SystemBytes(item.LiteralFolder()).c_str()), closedir);
-    if (!folder)
-        return;
-    std::wstring name;
-    while (const dirent* entry = readdir(folder.get())) {
-        const std::string bytes = entry->d_name;
-        if (bytes != "." && bytes != ".." && FromSystemBytes(bytes, name))
-            names.push_back(name);
-    }
-}
+// Never asked: where names are exact the run lists no folder.
+void CPosixItemStore::ListFolderOf(const CItemPath&, std::vector<std::wstring>&) {}
 
 bool CPosixItemStore::LookAt(const char* path, Look& look, int folder)
 {

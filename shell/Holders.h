@@ -2,6 +2,8 @@
 // What the program owns of the system, each released by its own call when
 // its holder goes: handles, searches, views, shell memory, COM objects.
 
+#include "Held.h"
+
 #include <boost/intrusive_ptr.hpp>
 
 #include <windows.h>
@@ -9,39 +11,6 @@
 #include <unknwn.h>
 
 #include <utility>
-
-// One owned value and the call that lets it go; Invalid() is "none".
-template <class Traits>
-class CHeld {
-public:
-    using Value = typename Traits::Value;
-    explicit CHeld(Value value = Traits::Invalid()) : value_(value) {}
-    ~CHeld()
-    {
-        if (IsOpen())
-            Traits::Release(value_);
-    }
-    CHeld(const CHeld&) = delete;
-    CHeld& operator=(const CHeld&) = delete;
-    CHeld(CHeld&& other) noexcept : value_(std::exchange(other.value_, Traits::Invalid())) {}
-    CHeld& operator=(CHeld&& other) noexcept
-    {
-        std::swap(value_, other.value_);
-        return *this;
-    }
-
-    bool IsOpen() const { return value_ != Traits::Invalid(); }
-    Value Get() const { return value_; }
-    // Where a call that hands out a value writes it; what was held goes first.
-    Value* Receive()
-    {
-        *this = CHeld();
-        return &value_;
-    }
-
-private:
-    Value value_;
-};
 
 // A file or folder from CreateFileW: INVALID_HANDLE_VALUE is none.
 struct FileHandleTraits {
