@@ -132,7 +132,7 @@ CAffixRule CAffixRule::ForItem(const TagTime& item) const
     return rule;
 }
 
-std::size_t CAffixRule::CarriedLength(const std::wstring& base) const
+std::size_t CAffixRule::CarriedExactly(const std::wstring& base) const
 {
     const std::size_t n = expanded_.size();
     if (base.size() >= n) {
@@ -141,7 +141,13 @@ std::size_t CAffixRule::CarriedLength(const std::wstring& base) const
                      : boost::regex_match(first, first + static_cast<std::ptrdiff_t>(n), pattern_))
             return n;
     }
-    return CarriedInAnotherForm(base);
+    return std::wstring::npos;
+}
+
+std::size_t CAffixRule::CarriedLength(const std::wstring& base) const
+{
+    const std::size_t exactly = CarriedExactly(base);
+    return exactly != std::wstring::npos ? exactly : CarriedInAnotherForm(base);
 }
 
 // The affix as the name spells it in another normalisation form: the shortest
@@ -184,11 +190,16 @@ std::wstring CAffixRule::Apply(const std::wstring& base) const
     return head_ ? expanded_ + base : base + expanded_;
 }
 
-std::wstring CAffixRule::NewName(const std::wstring& name) const
+std::wstring CAffixRule::NewName(const std::wstring& name, bool* removes) const
 {
     const std::size_t dot = ExtensionStart(name);
     const std::wstring base = name.substr(0, dot), extension = name.substr(dot);
-    const std::size_t carried = CarriedLength(base);
+    const std::size_t exactly = CarriedExactly(base);
+    const std::size_t carried = exactly != std::wstring::npos ? exactly : CarriedInAnotherForm(base);
+    if (removes)
+        *removes = carried != std::wstring::npos;
+    if (keepOtherForms_ && exactly != carried)
+        return std::wstring();
     const std::wstring newName = (carried == std::wstring::npos ? (head_ ? expanded_ + base : base + expanded_)
                                                                 : Without(base, carried)) +
                                  extension;

@@ -52,6 +52,9 @@ std::size_t ExtensionStart(const std::wstring& name);
 // Canonical composition (NFC) of a text; the platform provides it.
 using Normalizer = std::wstring (*)(const std::wstring& text);
 
+// Which way a run may change names: either (the toggle), or only one.
+enum class AffixWay { Toggle, AddOnly, RemoveOnly };
+
 // One run's decision for each name: take the affix off when the base name
 // already carries it at the chosen edge, add it otherwise.
 class CAffixRule {
@@ -75,12 +78,24 @@ public:
     std::size_t CarriedLength(const std::wstring& base) const;
     // The new name for a whole name (base name and extension), or empty when
     // a second drop would not give this name back: then it is left as it is.
-    std::wstring NewName(const std::wstring& name) const;
+    // removes: set to whether the new name takes the affix off.
+    std::wstring NewName(const std::wstring& name, bool* removes = nullptr) const;
+    // Where a name is its bytes (Linux), one that spells the affix in another
+    // normalisation form keeps its name: taken off, the affix would come back
+    // in the rule's own form, and the name with other bytes.
+    void KeepOtherForms(bool keep) { keepOtherForms_ = keep; }
+
+    // Only one way where the user asked for it (the rule itself is one).
+    void SetWay(AffixWay way) { way_ = way; }
+    AffixWay Way() const { return way_; }
 
     const std::wstring& Expanded() const { return expanded_; }
 
 private:
     std::size_t CarriedInAnotherForm(const std::wstring& base) const;
+    // The affix exactly as the rule spells it, at the chosen edge; npos when
+    // it is not there.
+    std::size_t CarriedExactly(const std::wstring& base) const;
     std::wstring Without(const std::wstring& base, std::size_t carried) const;
 
     std::wstring raw_;
@@ -93,4 +108,6 @@ private:
     Normalizer normalize_;
     boost::wregex normalizedPattern_;
     std::size_t normalizedLength_;
+    AffixWay way_ = AffixWay::Toggle;
+    bool keepOtherForms_ = false;
 };

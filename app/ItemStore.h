@@ -65,7 +65,10 @@ public:
     // anything at all) stands at target.
     virtual ItemReason CheckFree(const CItemPath& target) = 0;
     // A dry run's last question, which the move itself would ask.
-    virtual ItemReason CouldMove(const COpenedItem& item, const CItemPath& from) = 0;
+    virtual ItemReason CouldMove(const COpenedItem& item, const CItemPath& from, const CItemPath& to) = 0;
+    // The path as the system reaches it: where its folders lead through
+    // links, the folder they lead to. The path itself where there are none.
+    virtual CItemPath Canonical(const CItemPath& path) { return path; }
     // Renames the open item, never over anything: Done when it answers to
     // exactly the new name.
     virtual ItemReason Move(COpenedItem& item, const CItemPath& from, const CItemPath& to) = 0;

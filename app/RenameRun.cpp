@@ -5,20 +5,6 @@
 #include <algorithm>
 #include <functional>
 
-namespace {
-
-// Each folder above a full path, outermost first.
-std::vector<std::wstring> FoldersAbove(const std::wstring& full)
-{
-    std::vector<std::wstring> folders;
-    for (std::size_t slash = full.find_first_of(L"\\/", 1); slash != std::wstring::npos;
-         slash = full.find_first_of(L"\\/", slash + 1))
-        folders.push_back(full.substr(0, slash));
-    return folders;
-}
-
-}  // namespace
-
 std::size_t CRenameRun::IdentityHash::operator()(const ItemIdentity& identity) const
 {
     std::size_t seed = 0;
@@ -82,7 +68,7 @@ const CItemPath& CRenameRun::OnDisk(const CItemPath& path, CItemPath& moved) con
     if (!dryRun_ || movedFolders_.empty())
         return path;
     const std::wstring full = path.Full();
-    const std::vector<std::wstring> folders = FoldersAbove(full);
+    const std::vector<std::wstring> folders = path.FoldersAbove();
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
         const auto found = movedFolders_.find(*folder);
         if (found != movedFolders_.end()) {
@@ -105,7 +91,7 @@ bool CRenameRun::InMovedFolder(const CItemPath& path)
 {
     if (!folderRenamed_)
         return false;
-    for (const std::wstring& folder : FoldersAbove(path.Full())) {
+    for (const std::wstring& folder : path.FoldersAbove()) {
         if (!WasRenamed(folder))
             continue;
         if (renamedPaths_.count(folder))
@@ -114,7 +100,7 @@ bool CRenameRun::InMovedFolder(const CItemPath& path)
         // may hold a twin that differs in case).
         StoredFolder facts;
         // (Of a name inside it: its folder is that folder.)
-        if (store_.OpenFolderOf(store_.Resolve(folder + L"\\x"), facts) != ItemReason::Done ||
+        if (store_.OpenFolderOf(store_.Resolve(folder).Child(L"x"), facts) != ItemReason::Done ||
             renamedItems_.count(facts.identity))
             return true;
     }
@@ -195,15 +181,20 @@ ItemResult CRenameRun::NamedBefore(std::size_t earlier, const CItemPath& given) 
     return result;
 }
 
-ItemReason CRenameRun::NewNameOf(const COpenedItem& item, std::wstring& name) const
+ItemReason CRenameRun::NewNameOf(const COpenedItem& item, std::wstring& name, bool& removes) const
 {
     // A backslash in a Linux name would read as a folder in the new name.
     if (std::any_of(item.name.begin(), item.name.end(), [](wchar_t c) { return c == L'\\' || c == L'/'; }))
-        return ItemReason::BadName;
+        return ItemReason::Backslash;
     TagTime local = {};
     if (rule_.UsesItemTime() && !store_.LocalTime(item, local))
         return ItemReason::NoTime;
-    name = rule_.UsesItemTime() ? rule_.ForItem(local).NewName(item.name) : rule_.NewName(item.name);
+    name = rule_.UsesItemTime() ? rule_.ForItem(local).NewName(item.name, &removes)
+                                : rule_.NewName(item.name, &removes);
+    if (rule_.Way() == AffixWay::AddOnly && removes)
+        return ItemReason::Carried;
+    if (rule_.Way() == AffixWay::RemoveOnly && !removes)
+        return ItemReason::NotCarried;
     if (name.empty())
         return ItemReason::OneWay;
     switch (store_.CheckNewName(name)) {
@@ -255,22 +246,28 @@ ItemResult CRenameRun::Attempt(const CItemPath& given)
     reason = store_.OpenItem(OnDisk(from, moved), folder->facts, item);
     if (reason != ItemReason::Done)
         return kept(reason);
+    // Another of its names: another folder's path to it, or under Windows a
+    // hard link. (Where names are exact a file's other names are entries of
+    // their own, each a name the user gave: each is renamed.)
     const auto renamed = renamedItems_.find(item->identity);
-    if (renamed != renamedItems_.end())
-        return NamedBefore(renamed->second, given);  // another of its names: a hard link, another folder's path
+    if (renamed != renamedItems_.end() && (item->folder || !store_.NamesAreExact()))
+        return NamedBefore(renamed->second, given);
     result.from = item->name == from.Name() ? from : from.WithName(item->name);
     result.identity = item->identity;
 
     std::wstring newName;
-    reason = NewNameOf(*item, newName);
+    reason = NewNameOf(*item, newName, result.affixRemoved);
     if (reason != ItemReason::Done)
         return kept(reason);
     result.to = result.from.Sibling(newName);  // planned, whether or not it can be
-    const CItemPath& target = result.to;
+    CItemPath& target = result.to;
     Folder* into = nullptr;
     reason = CheckMove(result.from, given, *item, target, *folder, into);
-    if (reason == ItemReason::Done)
-        reason = dryRun_ ? store_.CouldMove(*item, OnDisk(result.from, moved)) : store_.Move(*item, result.from, target);
+    if (reason == ItemReason::Done) {
+        CItemPath movedTarget;
+        reason = dryRun_ ? store_.CouldMove(*item, OnDisk(result.from, moved), OnDisk(target, movedTarget))
+                         : store_.Move(*item, result.from, target);
+    }
     if (reason != ItemReason::Done)
         return kept(reason);
     result.status = dryRun_ ? ItemStatus::WouldRename : ItemStatus::Renamed;
@@ -280,16 +277,33 @@ ItemResult CRenameRun::Attempt(const CItemPath& given)
 }
 
 ItemReason CRenameRun::CheckMove(const CItemPath& from, const CItemPath& given, const COpenedItem& item,
-                                 const CItemPath& target, Folder& folder, Folder*& into)
+                                 CItemPath& target, Folder& folder, Folder*& into)
 {
     if (target.IsBelow(from) || target.IsBelow(given))
         return ItemReason::InsideItself;
     if (InMovedFolder(target))
         return ItemReason::NoFolder;
+    if (!target.InFolderOf(from)) {
+        // Into another folder: the one the system reaches by that way, which
+        // may lead through links (into the item itself, even).
+        CItemPath moved, movedFrom;
+        const CItemPath& onDisk = OnDisk(target, moved);
+        const CItemPath reached = store_.Canonical(onDisk);
+        if (reached.Full() != onDisk.Full()) {
+            if (reached.IsBelow(OnDisk(from, movedFrom)))
+                return ItemReason::InsideItself;
+            if (InMovedFolder(reached))
+                return ItemReason::NoFolder;
+            if (&onDisk == &target)
+                target = reached;
+        }
+    }
     ItemReason reason = ItemReason::Done;
     into = target.InFolderOf(from) ? &folder : FolderOf(target, reason);
     if (!into)
         return reason == ItemReason::Missing ? ItemReason::NoFolder : reason;
+    if (item.folder && into->facts.identity == item.identity)
+        return ItemReason::InsideItself;
     if (!into->names.IsFree(target.Name()))
         return ItemReason::Taken;
     if (!store_.Fits(target))

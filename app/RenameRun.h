@@ -70,10 +70,10 @@ private:
     // where it did not.
     Folder* KnownFolder(const CItemPath& path);
     // The new name the rule gives an opened item: Done, or why none.
-    ItemReason NewNameOf(const COpenedItem& item, std::wstring& name) const;
+    ItemReason NewNameOf(const COpenedItem& item, std::wstring& name, bool& removes) const;
     // Whether the item may go to target: Done, or why not.
     ItemReason CheckMove(const CItemPath& from, const CItemPath& given, const COpenedItem& item,
-                         const CItemPath& target, Folder& folder, Folder*& into);
+                         CItemPath& target, Folder& folder, Folder*& into);
     // leadsOn: a folder, or a link a path may lead through.
     void Record(const ItemResult& result, const CItemPath& given, bool leadsOn, Folder& folder, Folder& into);
     // Where a path's item is now: in a dry run, below a folder's old name

@@ -40,16 +40,22 @@ enum class ItemReason {
     NoTime,         // its last-write time could not be read (\f)
     OneWay,         // a second run could not give this name back
     BadName,        // the new name is one Windows cannot hold
+    Backslash,      // (Linux) its name holds a backslash, which an affix reads as a folder
     TooLong,        // the new path is longer than file calls take
     Taken,          // the new name is taken
     NoFolder,       // the folder the new name leads into does not exist
     InsideItself,   // the new name leads into the item itself
     OtherVolume,    // the new name lies on another volume: a rename never copies
     NoSafeRename,   // the file system cannot rename without a chance of replacing
+    NotInPlace,     // the file system cannot move this folder in place (an overlay's lower layer)
+    ReadOnly,       // the file system takes no change
+    NoSpace,        // the file system has no room (or quota) left for the new name
     ChangedName,    // the file system would have made another name of it
     Stranded,       // ... and the item could not be given its old name back
     OtherItem,      // (undo) another item has the name now
     NoAffix,        // there was no affix to apply
+    Carried,        // it carries the affix already, and the run only adds
+    NotCarried,     // it does not carry the affix, and the run only takes off
     Stopped,        // the run was stopped before it reached the item
     Failed,         // anything else the system refused
 };
@@ -61,6 +67,7 @@ struct ItemResult {
     ItemReason reason = ItemReason::Failed;
     CItemPath from, to;
     ItemIdentity identity;  // of an item renamed, for an undo
+    bool affixRemoved = false;  // the rename took the affix off (else it added it)
 
     bool Succeeded() const { return status != ItemStatus::Kept; }
     // Renamed by this very line, not counted again.

@@ -522,7 +522,7 @@ ItemReason CWineItemStore::CheckFree(const CItemPath& target)
 // Linux refuses to rename a file it marks immutable or append-only, and
 // refuses to open it for writing: as root nothing else does. (Only a plain
 // file: opening a pipe for writing would wait for a reader.)
-ItemReason CWineItemStore::CouldMove(const COpenedItem& item, const CItemPath& from)
+ItemReason CWineItemStore::CouldMove(const COpenedItem& item, const CItemPath& from, const CItemPath&)
 {
     const auto& opened = static_cast<const CWindowsOpenedItem&>(item);
     const DWORD unasked = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT;

@@ -23,7 +23,7 @@ public:
     ItemReason OpenItem(const CItemPath& path, const StoredFolder& folder,
                         std::unique_ptr<COpenedItem>& item) override;
     ItemReason CheckFree(const CItemPath&) override { return ItemReason::Done; }
-    ItemReason CouldMove(const COpenedItem&, const CItemPath&) override { return ItemReason::Done; }
+    ItemReason CouldMove(const COpenedItem&, const CItemPath&, const CItemPath&) override { return ItemReason::Done; }
     ItemReason Move(COpenedItem& item, const CItemPath& from, const CItemPath& to) override;
     bool LocalTime(const COpenedItem& item, TagTime& time) const override;
 
@@ -42,7 +42,7 @@ public:
     ItemReason OpenItem(const CItemPath& path, const StoredFolder& folder,
                         std::unique_ptr<COpenedItem>& item) override;
     ItemReason CheckFree(const CItemPath& target) override;
-    ItemReason CouldMove(const COpenedItem& item, const CItemPath& from) override;
+    ItemReason CouldMove(const COpenedItem& item, const CItemPath& from, const CItemPath& to) override;
 
 protected:
     void Describe(void* handle, StoredFolder& folder) const override;

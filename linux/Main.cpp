@@ -1,5 +1,7 @@
 // brindle on Linux: renames files and folders by the same rule as the Windows
 // program, natively, with Linux's own rules for names.
+#include "NamedItems.h"
+#include "Output.h"
 #include "PosixItemStore.h"
 #include "Text.h"
 #include "app/RenameRun.h"
@@ -8,24 +10,23 @@
 #include <fcntl.h>
 #include <getopt.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <ctime>
-#include <fstream>
-#include <iterator>
+#include <deque>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
 
 const char kUsage[] =
-    "Usage: brindle [-a AFFIX] [-p|-s] [-n] [-v] [-l LIST] [--] PATH...\n"
+    "Usage: brindle [-a AFFIX] [-p|-s] [--add|--remove] [-n] [-v] [-0] [-l LIST]... [--] PATH...\n"
     "\n"
     "Adds AFFIX to the start or the end of each path's name, or takes it off where\n"
     "the name carries it already, so a second run gives the old names back.\n"
@@ -38,25 +39,46 @@ const char kUsage[] =
     "  -p             at the start of the name\n"
     "  -s             at the end of the name, before its extension\n"
     "                 (without -p or -s: the dialog's choice)\n"
+    "      --add      only add the affix: a name that carries it keeps its name\n"
+    "      --remove   only take the affix off: a name without it keeps its name\n"
     "  -n, --dry-run  check everything and rename nothing; say what would be\n"
     "                 renamed (also --no-act)\n"
-    "  -v, --verbose  say what was renamed: renamed 'OLD' -> 'NEW'\n"
-    "  -l LIST        more paths, one a line, from the file LIST\n"
+    "  -v, --verbose  say what was renamed: renamed 'OLD' -> 'NEW' (affix added)\n"
+    "  -l LIST        more paths, one a line, from the file LIST ('-': standard\n"
+    "                 input); may be given more than once\n"
+    "  -0, --null     a LIST's paths end with NUL, not a line break (find -print0)\n"
     "  --             ends the options: every argument after it is a path\n"
     "  -h, --help     this text\n"
-    "  --version      the version\n"
+    "      --version  the version\n"
+    "\n"
+    "A tagged affix matches any digits of its tags' widths: '_\\e\\m\\d' at the end\n"
+    "takes a date off a name that already ends in one (IMG_20240312.jpg becomes\n"
+    "IMG.jpg). Use --add to be sure a run only adds.\n"
     "\n"
     "Linux's rules: names are bytes, case matters, a symbolic link is renamed as\n"
     "itself, a name may hold anything but / and NUL and at most 255 bytes; a name\n"
-    "that is not UTF-8, or that holds a backslash, keeps it. Nothing is ever\n"
-    "replaced: a name that is taken, even by a link that points nowhere, stays\n"
-    "taken. Every path that keeps its name is named on standard error, with the\n"
-    "reason. Ctrl-C (or SIGTERM, SIGHUP) stops the run between two items; a second\n"
-    "one stops it at once. Exit status: 0 every path has (with -n: would have) its\n"
-    "new name; 1 some path kept its name; 2 bad arguments (nothing is renamed);\n"
-    "130, 143, 129 the run was stopped by SIGINT, SIGTERM, SIGHUP.\n";
+    "that is not UTF-8, or that holds a backslash, keeps it. A path names the item\n"
+    "the kernel finds by it when the run begins (links and '..' in its folders\n"
+    "followed); a path ending in '.' or '..' names no item of its own. Nothing is\n"
+    "ever replaced: a name that is taken, even by a link that points nowhere,\n"
+    "stays taken. Every path that keeps its name is named on standard error, with\n"
+    "the reason. Ctrl-C (or SIGTERM, SIGHUP) stops the run between two items; a\n"
+    "second one stops it at once.\n"
+    "\n"
+    "Exit status: 0 every path has (with -n: would have) its new name; 1 some\n"
+    "path kept its name; 2 bad arguments (nothing is renamed); 3 the report could\n"
+    "not be written (the run stopped there); 141 standard output was closed (the\n"
+    "run stopped there); 130, 143, 129 the run was stopped by SIGINT, SIGTERM,\n"
+    "SIGHUP. A stopped run leaves every item at its old name or its new one.\n";
 
 volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void OnSignal(int signal)
+{
+    if (stopSignal)
+        _exit(128 + signal);  // a second one: at once
+    stopSignal = signal;
+}
 
 // What the run said on standard error, for a desktop notification.
 std::vector<std::string> said;
@@ -67,6 +89,15 @@ void Tell(const std::string& message)
     said.push_back(message);
 }
 
+// The text as a notification shows it: notify-send reads backslash escapes.
+std::string ForNotification(const std::string& text)
+{
+    std::string out;
+    for (const char c : text)
+        out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return out;
+}
+
 // Started from a file manager there is no terminal to read the messages in:
 // they go to the desktop's notifications too, where it has them.
 void NotifyUnseen()
@@ -75,7 +106,7 @@ void NotifyUnseen()
         return;
     std::string body;
     for (std::size_t i = 0; i < said.size() && i < 8; ++i)
-        body += (i ? "\n" : "") + said[i];
+        body += (i ? "\n" : "") + ForNotification(said[i]);
     if (said.size() > 8)
         body += "\n... (" + std::to_string(said.size() - 8) + " more)";
     const char* const arguments[] = {"notify-send", "--app-name=Brindle", "--icon=brindle", "Brindle", body.c_str(),
@@ -84,17 +115,18 @@ void NotifyUnseen()
     posix_spawn_file_actions_init(&quiet);
     posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t ignored;
+    sigemptyset(&ignored);
+    sigaddset(&ignored, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &ignored);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     pid_t child;
-    if (posix_spawnp(&child, "notify-send", &quiet, nullptr, const_cast<char* const*>(arguments), environ) == 0)
+    if (posix_spawnp(&child, "notify-send", &quiet, &attributes, const_cast<char* const*>(arguments), environ) == 0)
         waitpid(child, nullptr, 0);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&quiet);
-}
-
-extern "C" void OnSignal(int signal)
-{
-    if (stopSignal)
-        _exit(128 + signal);  // a second one: at once
-    stopSignal = signal;
 }
 
 int UsageError(const std::string& message)
@@ -104,12 +136,147 @@ int UsageError(const std::string& message)
     return 2;
 }
 
-// The affix and position the dialog saved; false when there is none.
+// What the command line asks for.
+struct Options {
+    std::string affix;
+    bool affixGiven = false, dryRun = false, verbose = false, nul = false;
+    AffixPosition position = AffixPosition::FromDialog;
+    AffixWay way = AffixWay::Toggle;
+    std::vector<std::string> lists;
+};
+
+// -1 to go on, else the status to end with.
+int ParseOptions(int argc, char** argv, Options& options)
+{
+    enum { kVersion = 256, kAdd, kRemove };
+    const option longOptions[] = {{"help", no_argument, nullptr, 'h'},    {"version", no_argument, nullptr, kVersion},
+                                  {"dry-run", no_argument, nullptr, 'n'}, {"no-act", no_argument, nullptr, 'n'},
+                                  {"verbose", no_argument, nullptr, 'v'}, {"null", no_argument, nullptr, '0'},
+                                  {"add", no_argument, nullptr, kAdd},    {"remove", no_argument, nullptr, kRemove},
+                                  {nullptr, 0, nullptr, 0}};
+    opterr = 0;
+    // Options anywhere before "--", as GNU programs take them.
+    for (int letter; (letter = getopt_long(argc, argv, ":a:psnvl:0h", longOptions, nullptr)) != -1;) {
+        const std::string token = optind > 0 && optind <= argc ? argv[optind - 1] : "";
+        const std::string named = token.compare(0, 2, "--") == 0 ? token.substr(0, token.find('=')) : token;
+        switch (letter) {
+        case 'a':
+            options.affix = optarg;
+            options.affixGiven = true;
+            break;
+        case 'p':
+            options.position = AffixPosition::Head;
+            break;
+        case 's':
+            options.position = AffixPosition::End;
+            break;
+        case kAdd:
+        case kRemove:
+            if (options.way != AffixWay::Toggle && options.way != (letter == kAdd ? AffixWay::AddOnly : AffixWay::RemoveOnly))
+                return UsageError("--add and --remove exclude each other");
+            options.way = letter == kAdd ? AffixWay::AddOnly : AffixWay::RemoveOnly;
+            break;
+        case 'n':
+            options.dryRun = true;
+            break;
+        case 'v':
+            options.verbose = true;
+            break;
+        case '0':
+            options.nul = true;
+            break;
+        case 'l':
+            options.lists.push_back(optarg);
+            break;
+        case 'h':
+            std::fputs(kUsage, stdout);
+            return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 3;
+        case kVersion:
+            std::printf("brindle %s\n", BRINDLE_VERSION);
+            return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 3;
+        case ':':
+            return UsageError("option " + Shown(named.compare(0, 2, "--") == 0 ? named : std::string("-") +
+                                                  static_cast<char>(optopt)) + " needs a value");
+        default:
+            if (named.compare(0, 2, "--") == 0)
+                return UsageError(token.find('=') != std::string::npos && optopt
+                                      ? "option " + Shown(named) + " takes no value"
+                                      : "unknown option " + Shown(named));
+            return UsageError("unknown option " + Shown(std::string("-") + static_cast<char>(optopt)) +
+                              " (a path that starts with '-' goes after '--')");
+        }
+    }
+    return -1;
+}
+
+// A whole file, or standard input for "-"; false with errno.
+bool ReadAll(const std::string& name, std::string& bytes)
+{
+    const int file = name == "-" ? STDIN_FILENO : open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0)
+        return false;
+    char block[65536];
+    ssize_t got;
+    while ((got = read(file, block, sizeof block)) != 0) {
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            break;
+        bytes.append(block, static_cast<std::size_t>(got));
+    }
+    const int error = errno;
+    if (file != STDIN_FILENO)
+        close(file);
+    errno = error;
+    return got == 0;
+}
+
+// Every list's paths after the arguments, in the order given; each list's
+// bytes kept once, its separators made the ends of its paths.
+int ReadLists(const Options& options, std::deque<std::string>& storage, std::vector<const char*>& paths)
+{
+    for (const std::string& list : options.lists) {
+        std::string& bytes = storage.emplace_back();
+        if (!ReadAll(list, bytes))
+            return UsageError("cannot read the list " + Shown(list) + ": " + std::strerror(errno));
+        const char separator = options.nul ? '\0' : '\n';
+        if (!options.nul && bytes.find('\0') != std::string::npos)
+            return UsageError("the list " + Shown(list) +
+                              " holds a NUL byte: a list of NUL-separated paths is read with -0");
+        if (!bytes.empty() && bytes.back() != separator)
+            bytes += separator;
+        for (std::size_t from = 0; from < bytes.size();) {
+            const std::size_t end = bytes.find(separator, from);
+            bytes[end] = '\0';
+            if (end > from)
+                paths.push_back(bytes.data() + from);
+            from = end + 1;
+        }
+    }
+    return -1;
+}
+
+// The affix and position the dialog saved; false when there is none. A file
+// read from a place anyone may name is read only when it is a plain file of
+// a settings file's size.
 bool DialogAffix(std::wstring& affix, AffixPosition& position)
 {
     const char* given = std::getenv("BRINDLE_SETTINGS");
-    std::ifstream file(given && *given ? given : BRINDLE_DEFAULT_SETTINGS, std::ios::binary);
-    std::vector<unsigned char> image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string path = given && *given ? given : BRINDLE_DEFAULT_SETTINGS;
+    const std::size_t kLargest = 1 << 20;
+    std::vector<unsigned char> image;
+    const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info;
+    if (file >= 0 && fstat(file, &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<unsigned long long>(info.st_size) <= kLargest) {
+        image.resize(static_cast<std::size_t>(info.st_size));
+        const ssize_t got = read(file, image.data(), image.size());
+        image.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    } else if (file >= 0) {
+        Tell("the saved settings " + Shown(path) + " are not a settings file: ignored");
+    }
+    if (file >= 0)
+        close(file);
     CMapData settings;
     LoadMapImage(image, settings);
     affix = settings.Map(L"Affix").String(L"Text");
@@ -119,131 +286,176 @@ bool DialogAffix(std::wstring& affix, AffixPosition& position)
     return !affix.empty();
 }
 
-// The new path as the user would write it: beside the path as given when it
-// stays in the same folder.
-std::string ShownNew(const std::string& given, const ItemResult& result)
+// Why a path names no item, in words.
+std::string FaultSaid(CNamedItems::Fault fault, int error)
 {
-    const std::string to = SystemBytes(result.to.Full());
-    if (result.to.Folder() != result.from.Folder())
-        return to;
-    std::string trimmed = given;
-    while (trimmed.size() > 1 && trimmed.back() == '/')
-        trimmed.pop_back();
-    const std::size_t slash = trimmed.rfind('/');
-    return (slash == std::string::npos ? std::string() : trimmed.substr(0, slash + 1)) +
-           SystemBytes(result.to.Name());
+    switch (fault) {
+    case CNamedItems::Fault::Nothing:
+        return "names no file or folder that can be renamed";
+    case CNamedItems::Fault::DotName:
+        return "'.' and '..' name a folder by where it is: name it by its own name";
+    case CNamedItems::Fault::LinkSlash:
+        return "a link followed by '/' names the folder it leads to, which is not renamed through a link: "
+               "name the link without the '/', or the folder itself";
+    case CNamedItems::Fault::System:
+    case CNamedItems::Fault::None:
+        break;
+    }
+    switch (error) {
+    case ENOENT:
+        return "no such file or folder";
+    case EACCES:
+        return "permission denied";
+    case ENOTDIR:
+        return "not a folder";
+    default:
+        return std::strerror(error);
+    }
 }
 
-void Say(const ItemResult& result, const std::string& given, bool dryRun, bool verbose)
-{
-    if (result.status != ItemStatus::Kept) {
-        if (result.reason == ItemReason::Done && (verbose || dryRun))
-            std::printf("%s %s -> %s\n", dryRun ? "would rename" : "renamed", Shown(given).c_str(),
-                        Shown(ShownNew(given, result)).c_str());
-        return;
+// One run over the items looked at, and how it ends.
+class CRun {
+public:
+    CRun(const Options& options, const std::vector<const char*>& paths, const CNamedItems& named,
+         CRenameRun& run, CPosixItemStore& store)
+        : options_(options), paths_(paths), named_(named), run_(run), store_(store)
+    {
     }
-    const std::string newName = result.to.HasName() ? Shown(ShownNew(given, result)) : std::string();
-    char why[4096];
-    std::snprintf(why, sizeof why, ReasonSaid(result.reason, dryRun), newName.c_str());
-    Tell(std::string(dryRun ? "would keep " : "kept ") + Shown(given) + ": " + why);
-}
+
+    int Go()
+    {
+        std::size_t next = 0;
+        for (; next < paths_.size() && !stopSignal && !output_.Error(); ++next)
+            Rename(next);
+        output_.Flush();
+        const std::size_t left = paths_.size() - next;
+        if (left)
+            Stopped(next);
+        if (output_.Error()) {
+            Tell(std::string("standard output: ") + std::strerror(output_.Error()) + "; the run stopped there" +
+                 (left ? ", " + std::to_string(left) + " paths not reached" : std::string()));
+            return output_.Error() == EPIPE ? 141 : 3;
+        }
+        if (stopSignal)
+            return 128 + stopSignal;
+        return everyRenamed_ ? 0 : 1;
+    }
+
+private:
+    void Rename(std::size_t i)
+    {
+        const char* given = paths_[i];
+        std::wstring path;
+        if (!named_.Path(i, given, path)) {
+            Tell(std::string(options_.dryRun ? "would keep " : "kept ") + Shown(given) +
+                 ": its name is not valid UTF-8");
+            everyRenamed_ = false;
+            return;
+        }
+        store_.Expect(&named_.LookOf(i));
+        const ItemResult& result = run_.Rename(path);
+        store_.Expect(nullptr);
+        Say(result, i);
+        everyRenamed_ = everyRenamed_ && result.Succeeded();
+    }
+
+    // Where the item is now, or would be.
+    std::string ShownNew(std::size_t i, const ItemResult& result) const
+    {
+        if (result.to.Folder() != result.from.Folder() || !named_.AsWritten(i))
+            return named_.FromHere(result.to.Full());
+        std::string given = paths_[i];
+        while (given.size() > 1 && given.back() == '/')
+            given.pop_back();
+        const std::size_t slash = given.rfind('/');
+        return (slash == std::string::npos ? std::string() : given.substr(0, slash + 1)) +
+               SystemBytes(result.to.Name());
+    }
+
+    void Say(const ItemResult& result, std::size_t i)
+    {
+        const std::string given = paths_[i];
+        if (result.status != ItemStatus::Kept) {
+            if (result.reason == ItemReason::Done && (options_.verbose || options_.dryRun))
+                output_.Line(std::string(options_.dryRun ? "would rename " : "renamed ") + Shown(given) + " -> " +
+                             Shown(ShownNew(i, result)) +
+                             (result.affixRemoved ? " (affix taken off)" : " (affix added)"));
+            return;
+        }
+        const std::string newName = result.to.HasName() ? Shown(ShownNew(i, result)) : std::string();
+        char why[4096];
+        std::snprintf(why, sizeof why, ReasonSaid(result.reason, options_.dryRun), newName.c_str());
+        Tell(std::string(options_.dryRun ? "would keep " : "kept ") + Shown(given) + ": " + why);
+    }
+
+    // One line for what a stop left, and each path with -v.
+    void Stopped(std::size_t next)
+    {
+        everyRenamed_ = false;
+        if (options_.verbose)
+            for (std::size_t i = next; i < paths_.size(); ++i)
+                std::fprintf(stderr, "brindle: not reached: %s\n", Shown(paths_[i]).c_str());
+        if (stopSignal)
+            Tell("stopped by " + std::string(strsignal(stopSignal)) + ": " + std::to_string(paths_.size() - next) +
+                 " of " + std::to_string(paths_.size()) + " paths not reached; they keep their names");
+    }
+
+    const Options& options_;
+    const std::vector<const char*>& paths_;
+    const CNamedItems& named_;
+    CRenameRun& run_;
+    CPosixItemStore& store_;
+    COutput output_;
+    bool everyRenamed_ = true;
+};
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    // Each line as it comes, so renamed and kept lines keep their order.
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    std::string affixBytes, list;
-    bool affixGiven = false, dryRun = false, verbose = false;
-    AffixPosition position = AffixPosition::FromDialog;
-    const option longOptions[] = {{"help", no_argument, nullptr, 'h'},      {"version", no_argument, nullptr, 'V'},
-                                  {"dry-run", no_argument, nullptr, 'n'},   {"no-act", no_argument, nullptr, 'n'},
-                                  {"verbose", no_argument, nullptr, 'v'},   {nullptr, 0, nullptr, 0}};
-    opterr = 0;
-    for (int letter; (letter = getopt_long(argc, argv, "+:a:psnvl:h", longOptions, nullptr)) != -1;) {
-        switch (letter) {
-        case 'a':
-            affixBytes = optarg;
-            affixGiven = true;
-            break;
-        case 'p':
-            position = AffixPosition::Head;
-            break;
-        case 's':
-            position = AffixPosition::End;
-            break;
-        case 'n':
-            dryRun = true;
-            break;
-        case 'v':
-            verbose = true;
-            break;
-        case 'l':
-            list = optarg;
-            break;
-        case 'h':
-            std::fputs(kUsage, stdout);
-            return 0;
-        case 'V':
-            std::printf("brindle %s\n", BRINDLE_VERSION);
-            return 0;
-        case ':':
-            return UsageError(std::string("option '-") + static_cast<char>(optopt) + "' needs a value");
-        default:
-            return UsageError(optopt ? std::string("unknown option '-") + static_cast<char>(optopt) +
-                                           "' (a path that starts with '-' goes after '--')"
-                                     : std::string("unknown option '") + argv[optind - 1] + "'");
-        }
-    }
-    // The paths as given: the arguments where they are, a list's lines in
-    // storage that never moves.
+    // A closed output is a failed write, said and acted on, not a death.
+    std::signal(SIGPIPE, SIG_IGN);
+    Options options;
+    if (const int status = ParseOptions(argc, argv, options); status >= 0)
+        return status;
+    // The paths as given: the arguments where they are, the lists' in
+    // storage of their own.
     std::vector<const char*> paths(argv + optind, argv + argc);
     std::deque<std::string> listed;
-    if (!list.empty()) {
-        std::ifstream lines(list, std::ios::binary);
-        if (!lines)
-            return UsageError("cannot read the list " + Shown(list));
-        for (std::string line; std::getline(lines, line);)
-            if (!line.empty())
-                paths.push_back(listed.emplace_back(std::move(line)).c_str());
-    }
+    if (const int status = ReadLists(options, listed, paths); status >= 0)
+        return status;
     if (paths.empty())
         return UsageError("no path to rename");
 
-    // Every argument is checked before anything is renamed.
+    // Every argument is checked, and every item found, before anything is
+    // renamed.
     std::wstring affix;
     bool bad = false;
-    if (affixGiven && (!FromSystemBytes(affixBytes, affix) || affix.empty())) {
-        Tell("the affix " + Shown(affixBytes) + " is " +
-             (affix.empty() && !affixBytes.empty() ? "not valid UTF-8" : "empty"));
+    if (options.affixGiven && (!FromSystemBytes(options.affix, affix) || affix.empty())) {
+        Tell("the affix " + Shown(options.affix) + " is " +
+             (affix.empty() && !options.affix.empty() ? "not valid UTF-8" : "empty"));
         bad = true;
     }
-    // The run's first look at each item, kept: it need not look again.
-    std::vector<CPosixItemStore::Look> looks(paths.size());
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        if (!*paths[i] || !CPosixItemStore::LookAt(paths[i], looks[i])) {
-            Tell(Shown(paths[i]) + ": no such file or folder");
+    CNamedItems named;
+    for (const char* path : paths) {
+        int error = 0;
+        const CNamedItems::Fault fault = named.Add(path, error);
+        if (fault != CNamedItems::Fault::None) {
+            Tell(Shown(path) + ": " + FaultSaid(fault, error));
             bad = true;
         }
+    }
+    if (!bad && !options.affixGiven && !DialogAffix(affix, options.position)) {
+        Tell("no affix: give one with -a AFFIX, or set one in Brindle's dialog; nothing was renamed");
+        bad = true;
     }
     if (bad) {
         NotifyUnseen();
         return 2;
     }
-
-    std::vector<char> here(PATH_MAX + 1, '\0');
-    std::wstring current;
-    const bool currentKnown = getcwd(here.data(), here.size()) && FromSystemBytes(here.data(), current);
-    if (!affixGiven && !DialogAffix(affix, position)) {
-        for (const std::string path : paths)
-            Tell("kept " + Shown(path) + ": " + ReasonSaid(ItemReason::NoAffix, dryRun));
-        NotifyUnseen();
-        return 1;
-    }
-    if (position == AffixPosition::FromDialog) {
+    if (options.position == AffixPosition::FromDialog) {
         std::wstring saved;
-        DialogAffix(saved, position);
+        DialogAffix(saved, options.position);
     }
 
     struct sigaction action = {};
@@ -256,30 +468,16 @@ int main(int argc, char** argv)
     std::tm local = {};
     localtime_r(&now, &local);
     const TagTime clock{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
-    const CAffixRule rule(affix, clock, position, ComposeCanonically);
-    CPosixItemStore store(current);
+    CAffixRule rule(affix, clock, options.position, ComposeCanonically);
+    rule.SetWay(options.way);
+    rule.KeepOtherForms(true);
+    CPosixItemStore store(L"/");
     // Never freed: the process ends with the run, and freeing its record of
     // every item one by one would cost a tenth of the run.
-    static CRenameRun& run = *new CRenameRun(rule, store, dryRun, false);
+    static CRenameRun& run = *new CRenameRun(rule, store, options.dryRun, false);
     run.Reserve(paths.size());
-    bool everyRenamed = true;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        const std::string path = paths[i];
-        std::wstring text;
-        if (!FromSystemBytes(path, text) || (path[0] != '/' && !currentKnown)) {
-            Tell(std::string(dryRun ? "would keep " : "kept ") + Shown(path) + ": its name is not valid UTF-8");
-            everyRenamed = false;
-            continue;
-        }
-        store.Expect(CPosixItemStore::LooksAsRun(path) ? &looks[i] : nullptr);
-        const ItemResult& result = stopSignal ? run.Keep(text, ItemReason::Stopped) : run.Rename(text);
-        store.Expect(nullptr);
-        Say(result, path, dryRun, verbose);
-        everyRenamed = everyRenamed && result.Succeeded();
-    }
-    std::fflush(stdout);
+    CRun steps(options, paths, named, run, store);
+    const int status = steps.Go();
     NotifyUnseen();
-    if (stopSignal)
-        return 128 + stopSignal;
-    return everyRenamed ? 0 : 1;
+    return status;
 }

@@ -5,13 +5,19 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <ctime>
+#include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
+#include <linux/magic.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -32,8 +38,12 @@ ItemReason ReasonFor(int error, bool onTarget)
         return ItemReason::MountPoint;
     case EACCES:
     case EPERM:
-    case EROFS:
         return ItemReason::Denied;
+    case EROFS:
+        return ItemReason::ReadOnly;
+    case ENOSPC:
+    case EDQUOT:
+        return ItemReason::NoSpace;
     case ENAMETOOLONG:
         return ItemReason::TooLong;
     case EINVAL:
@@ -82,8 +92,66 @@ struct DescriptorTraits {
 class CPosixOpenedItem : public COpenedItem {
 public:
     unsigned long long attributes = 0;
+    unsigned owner = 0;
     int folderDescriptor = -1;  // the store's, where it holds one
 };
+
+// An octal escape of /proc/self/mountinfo (\040 for a space) read back.
+std::string Unescaped(const std::string& field)
+{
+    std::string text;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size() && std::isdigit(static_cast<unsigned char>(field[i + 1])) &&
+            std::isdigit(static_cast<unsigned char>(field[i + 2])) &&
+            std::isdigit(static_cast<unsigned char>(field[i + 3]))) {
+            text += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
+            i += 3;
+        } else {
+            text += field[i];
+        }
+    }
+    return text;
+}
+
+// Whether an overlay keeps the folder at path where it is: it moves a
+// folder of its lower layers only with redirect_dir, and otherwise answers
+// EXDEV, though it is one mount.
+bool OverlayKeepsInPlace(const std::string& path, long long mount)
+{
+    struct statfs system;
+    if (statfs(path.c_str(), &system) != 0 || system.f_type != OVERLAYFS_SUPER_MAGIC)
+        return false;
+    std::ifstream table("/proc/self/mountinfo");
+    for (std::string line; std::getline(table, line);) {
+        std::istringstream fields(line);
+        long long id = -1;
+        std::string parent, device, root, point;
+        if (!(fields >> id >> parent >> device >> root >> point) || id != mount)
+            continue;
+        const std::size_t dash = line.find(" - ");
+        const std::string options = dash == std::string::npos ? std::string() : line.substr(dash + 3);
+        if (options.find("redirect_dir=on") != std::string::npos)
+            return false;
+        point = Unescaped(point);
+        const std::string inside = path.compare(0, point.size(), point) == 0 ? path.substr(point.size()) : path;
+        // Every lower layer: "lowerdir=/a:/b" (a colon in a path is "\:").
+        const std::size_t lower = options.find("lowerdir=");
+        if (lower == std::string::npos)
+            return false;
+        const std::string layers = options.substr(lower + 9, options.find(',', lower) - lower - 9);
+        for (std::size_t from = 0; from <= layers.size();) {
+            std::size_t end = from;
+            while (end < layers.size() && !(layers[end] == ':' && (end == 0 || layers[end - 1] != '\\')))
+                ++end;
+            struct stat info;
+            if (lstat((Unescaped(layers.substr(from, end - from)) + inside).c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+                return true;
+            from = end + 1;
+        }
+        return false;
+    }
+    return false;
+}
 
 const std::size_t kHeldFolders = 256;
 
@@ -92,8 +160,42 @@ const std::size_t kHeldFolders = 256;
 std::string SystemBytes(const std::wstring& text)
 {
     std::string bytes;
-    AppendAsUtf8(text, bytes);
+    bytes.reserve(text.size());
+    std::size_t done = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto code = static_cast<unsigned long>(text[i]);
+        if (code < 0xDC80 || code > 0xDCFF)
+            continue;
+        AppendAsUtf8(text.substr(done, i - done), bytes);
+        bytes += static_cast<char>(code - 0xDC00);
+        done = i + 1;
+    }
+    if (done == 0) {
+        AppendAsUtf8(text, bytes);
+        return bytes;
+    }
+    AppendAsUtf8(text.substr(done), bytes);
     return bytes;
+}
+
+std::wstring FolderText(const std::string& bytes)
+{
+    std::wstring text;
+    const char *first = bytes.data(), *last = first + bytes.size();
+    if (AppendUtf8(first, last, text))
+        return text;
+    // Byte by byte where a sequence does not decode.
+    for (const char* at = first; at != last;) {
+        const auto lead = static_cast<unsigned char>(*at);
+        const std::ptrdiff_t size = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+        if (size == 0 || last - at < size || !AppendUtf8(at, at + size, text)) {
+            text += static_cast<wchar_t>(0xDC00 + lead);
+            ++at;
+        } else {
+            at += size;
+        }
+    }
+    return text;
 }
 
 bool FromSystemBytes(const std::string& bytes, std::wstring& text)
@@ -169,31 +271,20 @@ ItemReason CPosixItemStore::OpenFolderOf(const CItemPath& item, StoredFolder& fo
 // Never asked: where names are exact the run lists no folder.
 void CPosixItemStore::ListFolderOf(const CItemPath&, std::vector<std::wstring>&) {}
 
-bool CPosixItemStore::LookAt(const char* path, Look& look, int folder)
+bool CPosixItemStore::LookAt(int folder, const char* name, Look& look, long long folderMount)
 {
     struct statx info;
-    if (!Stat(folder, path, info))
+    if (!Stat(folder, name, info))
         return false;
     look.identity = IdentityOf(info);
     look.written = info.stx_mtime.tv_sec;
     look.attributes = info.stx_attributes & info.stx_attributes_mask;
-    look.knowsMount = (info.stx_mask & STATX_MNT_ID) != 0;
-    look.mount = info.stx_mnt_id;
+    look.owner = info.stx_uid;
     look.folder = S_ISDIR(info.stx_mode);
     look.link = S_ISLNK(info.stx_mode);
-    return true;
-}
-
-bool CPosixItemStore::LooksAsRun(const std::string& path)
-{
-    if (path.empty() || path.back() == '/')
-        return false;
-    for (std::size_t from = 0; from <= path.size();) {
-        const std::size_t end = std::min(path.find('/', from), path.size());
-        if ((end - from == 1 && path[from] == '.') || (end - from == 2 && path.compare(from, 2, "..") == 0))
-            return false;
-        from = end + 1;
-    }
+    look.mountPoint = (look.attributes & STATX_ATTR_MOUNT_ROOT) != 0 ||
+                      ((info.stx_mask & STATX_MNT_ID) && folderMount >= 0 &&
+                       static_cast<long long>(info.stx_mnt_id) != folderMount);
     return true;
 }
 
@@ -202,10 +293,20 @@ ItemReason CPosixItemStore::OpenItem(const CItemPath& path, const StoredFolder& 
 {
     const int at = folderMoved_ ? -1 : folder.descriptor;
     Look look;
-    if (expected_ && !folderMoved_)
+    if (expected_) {
         look = *expected_;
-    else if (!LookAt(SystemBytes(at >= 0 ? path.Name() : path.Full()).c_str(), look, at))
-        return ReasonFor(errno, false);
+    } else {
+        // By its whole path, the mount is that of the folder the path leads
+        // through (a second mount of one folder is another mount).
+        long long mount = folder.mount;
+        struct statx info;
+        if (at < 0)
+            mount = Stat(AT_FDCWD, SystemBytes(path.LiteralFolder()).c_str(), info) && (info.stx_mask & STATX_MNT_ID)
+                        ? static_cast<long long>(info.stx_mnt_id)
+                        : -1;
+        if (!LookAt(at >= 0 ? at : AT_FDCWD, SystemBytes(at >= 0 ? path.Name() : path.Full()).c_str(), look, mount))
+            return ReasonFor(errno, false);
+    }
     expected_ = nullptr;
     std::unique_ptr<CPosixOpenedItem> opened(new CPosixOpenedItem);
     opened->folderDescriptor = at;
@@ -213,10 +314,10 @@ ItemReason CPosixItemStore::OpenItem(const CItemPath& path, const StoredFolder& 
     opened->name = path.Name();
     opened->written = look.written;
     opened->attributes = look.attributes;
+    opened->owner = look.owner;
     opened->folder = look.folder;
     opened->link = look.link;
-    opened->mountPoint = (look.attributes & STATX_ATTR_MOUNT_ROOT) != 0 ||
-                         (look.knowsMount && folder.mount >= 0 && static_cast<int>(look.mount) != folder.mount);
+    opened->mountPoint = look.mountPoint;
     item = std::move(opened);
     return ItemReason::Done;
 }
@@ -230,16 +331,82 @@ ItemReason CPosixItemStore::CheckFree(const CItemPath& target)
     return errno == ENOENT ? ItemReason::Done : ReasonFor(errno, true);
 }
 
+const CPosixItemStore::FolderRights& CPosixItemStore::RightsOf(const std::string& folder)
+{
+    FolderRights& rights = rights_[folder];
+    if (rights.known)
+        return rights;
+    rights.known = true;
+    // access() asks what the kernel asks: the bits, ACLs, and root's rights.
+    if (access(folder.c_str(), W_OK | X_OK) != 0)
+        rights.change = errno == EROFS ? ItemReason::ReadOnly : ItemReason::Denied;
+    struct stat info;
+    if (stat(folder.c_str(), &info) == 0) {
+        rights.sticky = (info.st_mode & S_ISVTX) != 0;
+        rights.owner = info.st_uid;
+    }
+    return rights;
+}
+
+ItemReason CPosixItemStore::MountCanMove(const COpenedItem& item, const std::string& path)
+{
+    const auto& opened = static_cast<const CPosixOpenedItem&>(item);
+    // Asked once a mount: a rename of an item onto its own name answers
+    // EEXIST where the file system knows RENAME_NOREPLACE, EINVAL where it
+    // does not, and changes nothing either way.
+    struct statx info;
+    const long long mount = Stat(AT_FDCWD, path.c_str(), info) && (info.stx_mask & STATX_MNT_ID)
+                                ? static_cast<long long>(info.stx_mnt_id)
+                                : -1;
+    auto known = noReplaceKnown_.find(mount);
+    if (known == noReplaceKnown_.end()) {
+        const int folder = opened.folderDescriptor >= 0 ? opened.folderDescriptor : AT_FDCWD;
+        const std::string name = SystemBytes(opened.folderDescriptor >= 0 ? item.name : std::wstring());
+        const char* const asked = opened.folderDescriptor >= 0 ? name.c_str() : path.c_str();
+        const bool refused = renameat2(folder, asked, folder, asked, RENAME_NOREPLACE) != 0 && errno == EINVAL;
+        known = noReplaceKnown_.emplace(mount, !refused).first;
+    }
+    if (!known->second)
+        return ItemReason::NoSafeRename;
+    if (item.folder && !item.link && OverlayKeepsInPlace(path, mount))
+        return ItemReason::NotInPlace;
+    return ItemReason::Done;
+}
+
 // What the move itself would ask: an item Linux marks immutable or
-// append-only stays, and so does one in a folder this user may not change.
-ItemReason CPosixItemStore::CouldMove(const COpenedItem& item, const CItemPath& from)
+// append-only stays, and so does one in a folder this user may not change,
+// one of another user's in a sticky folder, and a folder this user may not
+// change that would move to another folder (its ".." changes).
+ItemReason CPosixItemStore::CouldMove(const COpenedItem& item, const CItemPath& from, const CItemPath& to)
 {
     const auto& opened = static_cast<const CPosixOpenedItem&>(item);
     if (opened.attributes & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND))
         return ItemReason::Denied;
-    if (access(SystemBytes(from.LiteralFolder()).c_str(), W_OK | X_OK) != 0)
+    const FolderRights& rights = RightsOf(SystemBytes(from.LiteralFolder()));
+    if (rights.change != ItemReason::Done)
+        return rights.change;
+    const uid_t user = geteuid();
+    if (rights.sticky && user != 0 && user != opened.owner && user != rights.owner)
         return ItemReason::Denied;
-    return ItemReason::Done;
+    const std::string path = SystemBytes(from.Full());
+    if (!to.InFolderOf(from)) {
+        const ItemReason into = RightsOf(SystemBytes(to.LiteralFolder())).change;
+        if (into != ItemReason::Done)
+            return into;
+        if (item.folder && !item.link && access(path.c_str(), W_OK) != 0)
+            return errno == EROFS ? ItemReason::ReadOnly : ItemReason::Denied;
+    }
+    return MountCanMove(item, path);
+}
+
+CItemPath CPosixItemStore::Canonical(const CItemPath& path)
+{
+    char* const real = realpath(SystemBytes(path.LiteralFolder()).c_str(), nullptr);
+    if (!real)
+        return path;
+    const std::wstring folder = FolderText(real);
+    std::free(real);
+    return CItemPath::ResolvePosix(folder, current_).Child(path.Name());
 }
 
 // By name, as Linux renames: the item was looked at a moment before, and
@@ -251,10 +418,24 @@ ItemReason CPosixItemStore::Move(COpenedItem& item, const CItemPath& from, const
     const std::string source = SystemBytes(held ? from.Name() : from.Full()),
                       target = SystemBytes(same ? to.Name() : to.Full());
     if (renameat2(held ? folder : AT_FDCWD, source.c_str(), same ? folder : AT_FDCWD, target.c_str(),
-                  RENAME_NOREPLACE) != 0)
-        return ReasonFor(errno, true);
-    folderMoved_ = folderMoved_ || item.folder;
-    return ItemReason::Done;
+                  RENAME_NOREPLACE) == 0) {
+        folderMoved_ = folderMoved_ || item.folder;
+        return ItemReason::Done;
+    }
+    const int error = errno;
+    struct statx info;
+    switch (error) {
+    case ENOENT:
+        // Gone from its old name (another program moved it), or no folder
+        // where the new name leads.
+        return Stat(held ? folder : AT_FDCWD, source.c_str(), info) ? ItemReason::NoFolder : ItemReason::Missing;
+    case EXDEV:
+        // The mounts were compared before: the file system itself would
+        // have to copy.
+        return item.folder && !item.link ? ItemReason::NotInPlace : ItemReason::OtherVolume;
+    default:
+        return ReasonFor(error, true);
+    }
 }
 
 bool CPosixItemStore::LocalTime(const COpenedItem& item, TagTime& time) const

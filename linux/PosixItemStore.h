@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <unordered_map>
 
 // Linux's own file system: names are bytes (read as UTF-8), case matters, a
 // symbolic link is renamed as itself, and renameat2 with RENAME_NOREPLACE
@@ -27,32 +28,43 @@ public:
     ItemReason OpenItem(const CItemPath& path, const StoredFolder& folder,
                         std::unique_ptr<COpenedItem>& item) override;
     ItemReason CheckFree(const CItemPath& target) override;
-    ItemReason CouldMove(const COpenedItem& item, const CItemPath& from) override;
+    ItemReason CouldMove(const COpenedItem& item, const CItemPath& from, const CItemPath& to) override;
+    CItemPath Canonical(const CItemPath& path) override;
     ItemReason Move(COpenedItem& item, const CItemPath& from, const CItemPath& to) override;
     bool LocalTime(const COpenedItem& item, TagTime& time) const override;
 
-    // What a first look at a path found (the item itself, a link as a link),
-    // made before anything is renamed so that a path that names nothing
-    // renames nothing.
+    // What a look at an item found (the item itself, a link as a link).
     struct Look {
         ItemIdentity identity;
         long long written = 0;
         unsigned long long attributes = 0;
-        unsigned long long mount = 0;
-        bool knowsMount = false, folder = false, link = false;
+        unsigned owner = 0;
+        bool folder = false, link = false;
+        bool mountPoint = false;  // a file system is mounted on it
     };
-    // False, with errno, when the path names nothing; folder: a folder
-    // descriptor the path starts from.
-    static bool LookAt(const char* path, Look& look, int folder = -1);
-    // Whether a look at this path saw the item the run would open for it:
-    // no "." or ".." in it (the system follows links there, the run reads
-    // them as written) and no slash at its end (which follows a link too).
-    static bool LooksAsRun(const std::string& path);
-    // The item the next OpenItem opens is the one this look saw (none: look
-    // again). A run's first look is then its only one.
+    // The item called name in the folder open as folder (or a path from
+    // the current folder, where folder is AT_FDCWD); false, with errno, when
+    // there is none. folderMount: the mount the folder lies on, as its own
+    // look found it (-1: unknown).
+    static bool LookAt(int folder, const char* name, Look& look, long long folderMount);
+    // The item the next OpenItem opens is the one this look saw, when the
+    // run began (none: look now). A run's first look is then its only one,
+    // and an item's time is the one it had when the run began.
     void Expect(const Look* look) { expected_ = look; }
 
 private:
+    // What a dry run learns once per folder and per mount.
+    struct FolderRights {
+        bool known = false;
+        ItemReason change = ItemReason::Done;  // whether this user may change it
+        bool sticky = false;
+        unsigned owner = 0;
+    };
+    const FolderRights& RightsOf(const std::string& folder);
+    // Whether the file system under an item renames without replacing, and
+    // moves such a folder in place (an overlay may not).
+    ItemReason MountCanMove(const COpenedItem& item, const std::string& path);
+
     CItemPath current_;
     // The folders met, held open so each item is looked at and renamed by
     // its name in the folder found once, not by walking its whole path
@@ -62,9 +74,15 @@ private:
     // held open may no longer be where a path leads.
     bool folderMoved_ = false;
     const Look* expected_ = nullptr;
+    std::unordered_map<std::string, FolderRights> rights_;
+    std::map<long long, bool> noReplaceKnown_;  // by mount
 };
 
-// A path's bytes for the system; its text back from them (false when they
-// are not UTF-8).
+// A path's bytes for the system; a name's text back from them (false when
+// they are not UTF-8).
 std::string SystemBytes(const std::wstring& text);
 bool FromSystemBytes(const std::string& bytes, std::wstring& text);
+// A folder's path as text whatever its bytes: a byte that is not UTF-8
+// stands as U+DC80 to U+DCFF, and SystemBytes gives it back. Only names the
+// run changes need to be text.
+std::wstring FolderText(const std::string& bytes);

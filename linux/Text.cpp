@@ -55,22 +55,73 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Whether bytes from at start a character a terminal shows as itself; its
+// length then.
+std::size_t PrintableAt(const std::string& bytes, std::size_t at)
+{
+    const auto lead = static_cast<unsigned char>(bytes[at]);
+    if (lead < 0x20 || lead == 0x7f)
+        return 0;
+    if (lead < 0x80)
+        return 1;
+    const std::size_t size = lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+    std::wstring decoded;
+    if (size == 0 || bytes.size() - at < size || !AppendUtf8(bytes.data() + at, bytes.data() + at + size, decoded))
+        return 0;
+    // C1 controls are controls too.
+    return decoded[0] >= 0x80 && decoded[0] < 0xA0 ? 0 : size;
+}
+
+}  // namespace
+
 std::string Shown(const std::string& bytes)
 {
-    std::wstring decoded;
-    const bool utf8 = AppendUtf8(bytes.data(), bytes.data() + bytes.size(), decoded);
-    std::string out = "'";
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f || (byte >= 0x80 && !utf8)) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-            out += escaped;
-        } else {
-            out += c;
-        }
+    bool plain = true;
+    for (std::size_t at = 0; at < bytes.size() && plain;) {
+        const std::size_t size = PrintableAt(bytes, at);
+        plain = size != 0;
+        at += size;
     }
-    return out + "'";
+    if (plain) {
+        if (bytes.find('\'') == std::string::npos)
+            return "'" + bytes + "'";
+        if (bytes.find_first_of("\"$`\\!") == std::string::npos)
+            return "\"" + bytes + "\"";
+    }
+    // Quoted stretches, a quote as '\'', and each byte a terminal would not
+    // show as $'\n' or $'\xHH': a shell reads the same bytes back.
+    std::string out;
+    bool open = false;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t size = PrintableAt(bytes, at);
+        if (size != 0 && bytes[at] != '\'') {
+            if (!open)
+                out += '\'';
+            open = true;
+            out.append(bytes, at, size);
+            at += size;
+            continue;
+        }
+        if (open)
+            out += '\'';
+        open = false;
+        const char c = bytes[at++];
+        if (c == '\'') {
+            out += "\\'";
+            continue;
+        }
+        char escaped[8];
+        if (c == '\n' || c == '\t' || c == '\r')
+            std::snprintf(escaped, sizeof escaped, "$'\\%c'", c == '\n' ? 'n' : c == '\t' ? 't' : 'r');
+        else
+            std::snprintf(escaped, sizeof escaped, "$'\\x%02x'", static_cast<unsigned char>(c));
+        out += escaped;
+    }
+    if (open)
+        out += '\'';
+    return out.empty() ? "''" : out;
 }
 
 std::wstring ComposeCanonically(const std::wstring& text)

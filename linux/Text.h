@@ -2,8 +2,9 @@
 
 #include <string>
 
-// A name as a terminal can show it, in single quotes: bytes that are not
-// UTF-8 and control characters as \xHH.
+// A name as a shell reads it back, as ls and mv -v quote: 'a b', "it's",
+// and a byte a terminal would not show as $'\n' or $'\xHH' between quoted
+// stretches.
 std::string Shown(const std::string& bytes);
 // The canonical composition (NFC) of text, by ICU; the text as it is when
 // ICU cannot.

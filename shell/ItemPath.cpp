@@ -180,7 +180,26 @@ bool CItemPath::IsBelow(const CItemPath& folder) const
 {
     const std::size_t above = folder.folder_.size(), name = folder.name_.size();
     return folder.HasName() && folder_.size() > above + name && folder_.compare(0, above, folder.folder_) == 0 &&
-           folder_.compare(above, name, folder.name_) == 0 && IsSeparator(folder_[above + name]);
+           folder_.compare(above, name, folder.name_) == 0 &&
+           (posix_ ? folder_[above + name] == L'/' : IsSeparator(folder_[above + name]));
+}
+
+std::vector<std::wstring> CItemPath::FoldersAbove() const
+{
+    std::vector<std::wstring> folders;
+    for (std::size_t at = rootSize_; at < folder_.size(); ++at)
+        if (posix_ ? folder_[at] == L'/' : IsSeparator(folder_[at]))
+            folders.push_back(folder_.substr(0, at));
+    return folders;
+}
+
+CItemPath CItemPath::Child(const std::wstring& name) const
+{
+    CItemPath child = *this;
+    if (!child.name_.empty())
+        (child.folder_ += child.name_) += child.separator_;
+    child.name_ = name;
+    return child;
 }
 
 std::wstring CItemPath::Full() const

@@ -49,6 +49,11 @@ public:
     bool InFolderOf(const CItemPath& other) const { return folder_ == other.folder_; }
     // Whether this path leads through the item folder names.
     bool IsBelow(const CItemPath& folder) const;
+    // The full path of each folder above the item, outermost first, the root
+    // left out. (On Linux a backslash is part of a name.)
+    std::vector<std::wstring> FoldersAbove() const;
+    // The item called name inside this one.
+    CItemPath Child(const std::wstring& name) const;
 
 private:
     void Append(const std::wstring& text, std::size_t from);

@@ -75,7 +75,7 @@ const Row kRows[] = {
     {{"d/", "d/f", "D/", "D/f"}, L"x_", {L"d", L"d/f", L"D/f"}, {R::Done, R::FolderMoved, R::Done},
      {"D/", "D/x_f", "x_d/", "x_d/f"}},
     {{"in/", "n"}, L"in\\", {L"n", L"in"}, {R::Done, R::InsideItself}, {"in/", "in/n"}},
-    {{"back\\slash"}, L"x_", {L"back\\slash"}, {R::BadName}, {"back\\slash"}},
+    {{"back\\slash"}, L"x_", {L"back\\slash"}, {R::Backslash}, {"back\\slash"}},
     // Named again after its folder moved, and by the name the run gave it;
     // a plain file that holds the new name (which only the dry run asks).
     {{"d/", "d/f", "c", "x_c"}, L"x_", {L"d/f", L"d", L"d/f", L"x_d/x_f", L"c"},

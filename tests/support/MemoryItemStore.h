@@ -104,7 +104,7 @@ public:
         return !at.empty() && (!caseBlind_ || hidden.count(at.substr(kRoot.size() + 1))) ? ItemReason::Taken
                                                                                       : ItemReason::Done;
     }
-    ItemReason CouldMove(const COpenedItem& item, const CItemPath&) override { return RefusalOf(item); }
+    ItemReason CouldMove(const COpenedItem& item, const CItemPath&, const CItemPath&) override { return RefusalOf(item); }
     ItemReason Move(COpenedItem& item, const CItemPath& from, const CItemPath& to) override
     {
         const std::wstring old = Find(from.Full()), folder = Find(Plain(to.LiteralFolder()));

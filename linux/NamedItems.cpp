@@ -1,0 +1,143 @@
+#include "NamedItems.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A path's text with "." and ".." taken as written and slashes collapsed:
+// what the path would name if no folder on the way were a link.
+std::string AsWrittenFrom(const std::string& current, const std::string& text)
+{
+    std::vector<std::string> parts;
+    const std::string whole = !text.empty() && text[0] == '/' ? text : current + text;
+    for (std::size_t from = 0; from <= whole.size();) {
+        std::size_t end = whole.find('/', from);
+        if (end == std::string::npos)
+            end = whole.size();
+        const std::string part = whole.substr(from, end - from);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        from = end + 1;
+    }
+    std::string path = "/";
+    for (const std::string& part : parts)
+        (path += part) += '/';
+    return path;
+}
+
+}  // namespace
+
+CNamedItems::CNamedItems()
+{
+    std::vector<char> here(PATH_MAX + 1, '\0');
+    if (getcwd(here.data(), here.size()))
+        current_ = std::string(here.data()) + (here[1] ? "/" : "");
+}
+
+CNamedItems::~CNamedItems()
+{
+    if (lastDescriptor_ >= 0)
+        close(lastDescriptor_);
+}
+
+long CNamedItems::FolderOf(const std::string& text)
+{
+    if (lastFolder_ >= 0 && text == lastText_)
+        return lastFolder_;
+    // Opened as the kernel opens it: links followed, ".." from where a link
+    // leads; then named by where it lies.
+    const int descriptor = open(text.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return -1;
+    if (lastDescriptor_ >= 0)
+        close(lastDescriptor_);
+    lastDescriptor_ = descriptor;
+    lastText_ = text;
+    const auto known = folderIndex_.find(text);
+    if (known != folderIndex_.end())
+        return lastFolder_ = known->second;
+    char* const real = realpath(text.c_str(), nullptr);
+    if (!real)
+        return -1;
+    Folder folder;
+    std::string path = real;
+    std::free(real);
+    if (path.back() != '/')
+        path += '/';
+    folder.asWritten = !current_.empty() && AsWrittenFrom(current_, text) == path;
+    folder.path = FolderText(path);
+    struct statx info;
+    if (statx(descriptor, "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, STATX_MNT_ID, &info) == 0 &&
+        (info.stx_mask & STATX_MNT_ID))
+        folder.mount = static_cast<long long>(info.stx_mnt_id);
+    folders_.push_back(std::move(folder));
+    folderIndex_.emplace(text, static_cast<std::uint32_t>(folders_.size() - 1));
+    return lastFolder_ = static_cast<long>(folders_.size() - 1);
+}
+
+CNamedItems::Fault CNamedItems::Add(const char* given, int& error)
+{
+    // The name: the last component, final slashes aside.
+    std::size_t end = std::strlen(given);
+    const bool slash = end && given[end - 1] == '/';
+    while (end && given[end - 1] == '/')
+        --end;
+    if (end == 0)
+        return Fault::Nothing;
+    std::size_t nameAt = end;
+    while (nameAt && given[nameAt - 1] != '/')
+        --nameAt;
+    const std::string name(given + nameAt, end - nameAt);
+    if (name == "." || name == "..")
+        return Fault::DotName;
+    const std::string folderText = nameAt == 0 ? std::string(".") : std::string(given, nameAt);
+    const long folder = FolderOf(folderText);
+    Item item{0, static_cast<std::uint32_t>(nameAt), {}};
+    if (folder < 0 || !CPosixItemStore::LookAt(lastDescriptor_, name.c_str(), item.look,
+                                                folders_[static_cast<std::size_t>(folder)].mount)) {
+        error = errno;
+        return Fault::System;
+    }
+    // A final slash names a folder: through a link, the one it leads to,
+    // which rename(2) refuses to reach so (and so do mv and rename).
+    if (slash && item.look.link)
+        return Fault::LinkSlash;
+    if (slash && !item.look.folder) {
+        error = ENOTDIR;
+        return Fault::System;
+    }
+    item.folder = static_cast<std::uint32_t>(folder);
+    items_.push_back(item);
+    return Fault::None;
+}
+
+bool CNamedItems::Path(std::size_t index, const char* given, std::wstring& path) const
+{
+    const Item& item = items_[index];
+    std::size_t end = std::strlen(given);
+    while (end && given[end - 1] == '/')
+        --end;
+    std::wstring name;
+    if (!FromSystemBytes(std::string(given + item.nameAt, end - item.nameAt), name))
+        return false;
+    path = folders_[item.folder].path + name;
+    return true;
+}
+
+std::string CNamedItems::FromHere(const std::wstring& full) const
+{
+    const std::string bytes = SystemBytes(full);
+    if (!current_.empty() && bytes.size() > current_.size() && bytes.compare(0, current_.size(), current_) == 0)
+        return bytes.substr(current_.size());
+    return bytes;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "PosixItemStore.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// The items a user named, each found as the kernel finds it by that path,
+// before anything is renamed: its folder (links and ".." followed from where
+// they lead, as the system reads them) and its own name in it. The run then
+// renames exactly these, whatever it renames first.
+class CNamedItems {
+public:
+    CNamedItems();
+    ~CNamedItems();
+    CNamedItems(const CNamedItems&) = delete;
+    CNamedItems& operator=(const CNamedItems&) = delete;
+
+    enum class Fault {
+        None,
+        Nothing,    // an empty path, or the root
+        DotName,    // it ends in "." or "..": a folder named by where it is
+        LinkSlash,  // a link followed by "/": that names where it leads
+        System,     // the system's answer, in error
+    };
+
+    // The path's item, looked at; the fault and the system's error where it
+    // names none.
+    Fault Add(const char* given, int& error);
+    std::size_t Size() const { return items_.size(); }
+    // The full path the run renames it by: its folder as the system found
+    // it, and its name as given; false when the name is not UTF-8.
+    bool Path(std::size_t index, const char* given, std::wstring& path) const;
+    const CPosixItemStore::Look& LookOf(std::size_t index) const { return items_[index].look; }
+    // Whether the path as given leads to its folder without links, so that
+    // a new name beside it can be shown as the user wrote the path.
+    bool AsWritten(std::size_t index) const { return folders_[items_[index].folder].asWritten; }
+    // A full path as a user reads it best: from the current folder where it
+    // lies below it.
+    std::string FromHere(const std::wstring& full) const;
+
+private:
+    struct Folder {
+        std::wstring path;  // ends in "/"
+        long long mount = -1;
+        bool asWritten = false;
+    };
+    struct Item {
+        std::uint32_t folder;
+        std::uint32_t nameAt;
+        CPosixItemStore::Look look;
+    };
+    // The folder of that text, found once; -1 with errno when there is none.
+    long FolderOf(const std::string& text);
+
+    std::vector<Folder> folders_;
+    std::unordered_map<std::string, std::uint32_t> folderIndex_;
+    std::vector<Item> items_;
+    std::string current_;  // ends in "/"
+    int lastDescriptor_ = -1;
+    std::string lastText_;
+    long lastFolder_ = -1;
+};
