@@ -83,8 +83,14 @@ extern "C" void OnSignal(int signal)
 // What the run said on standard error, for a desktop notification.
 std::vector<std::string> said;
 
+// The lines of the run; what it printed before a message goes first, so the
+// two read in order where they meet.
+COutput* output = nullptr;
+
 void Tell(const std::string& message)
 {
+    if (output)
+        output->Flush();
     std::fprintf(stderr, "brindle: %s\n", message.c_str());
     said.push_back(message);
 }
@@ -320,7 +326,11 @@ public:
          CRenameRun& run, CPosixItemStore& store)
         : options_(options), paths_(paths), named_(named), run_(run), store_(store)
     {
+        output = &output_;
     }
+    ~CRun() { output = nullptr; }
+    CRun(const CRun&) = delete;
+    CRun& operator=(const CRun&) = delete;
 
     int Go()
     {
@@ -332,8 +342,10 @@ public:
         if (left)
             Stopped(next);
         if (output_.Error()) {
-            Tell(std::string("standard output: ") + std::strerror(output_.Error()) + "; the run stopped there" +
-                 (left ? ", " + std::to_string(left) + " paths not reached" : std::string()));
+            Tell(std::string("standard output: ") + std::strerror(output_.Error()) +
+                 (left ? "; the run stopped there, " + std::to_string(left) + " of " + std::to_string(paths_.size()) +
+                             " paths not reached (they keep their names)"
+                       : "; every path was reached, but not every line was written"));
             return output_.Error() == EPIPE ? 141 : 3;
         }
         if (stopSignal)

@@ -113,14 +113,8 @@ std::string Unescaped(const std::string& field)
     return text;
 }
 
-// Whether an overlay keeps the folder at path where it is: it moves a
-// folder of its lower layers only with redirect_dir, and otherwise answers
-// EXDEV, though it is one mount.
-bool OverlayKeepsInPlace(const std::string& path, long long mount)
+MountFacts FactsOf(long long mount)
 {
-    struct statfs system;
-    if (statfs(path.c_str(), &system) != 0 || system.f_type != OVERLAYFS_SUPER_MAGIC)
-        return false;
     std::ifstream table("/proc/self/mountinfo");
     for (std::string line; std::getline(table, line);) {
         std::istringstream fields(line);
@@ -128,27 +122,52 @@ bool OverlayKeepsInPlace(const std::string& path, long long mount)
         std::string parent, device, root, point;
         if (!(fields >> id >> parent >> device >> root >> point) || id != mount)
             continue;
+        MountFacts facts;
+        facts.point = Unescaped(point);
         const std::size_t dash = line.find(" - ");
-        const std::string options = dash == std::string::npos ? std::string() : line.substr(dash + 3);
-        if (options.find("redirect_dir=on") != std::string::npos)
-            return false;
-        point = Unescaped(point);
-        const std::string inside = path.compare(0, point.size(), point) == 0 ? path.substr(point.size()) : path;
-        // Every lower layer: "lowerdir=/a:/b" (a colon in a path is "\:").
-        const std::size_t lower = options.find("lowerdir=");
-        if (lower == std::string::npos)
-            return false;
-        const std::string layers = options.substr(lower + 9, options.find(',', lower) - lower - 9);
-        for (std::size_t from = 0; from <= layers.size();) {
-            std::size_t end = from;
-            while (end < layers.size() && !(layers[end] == ':' && (end == 0 || layers[end - 1] != '\\')))
-                ++end;
-            struct stat info;
-            if (lstat((Unescaped(layers.substr(from, end - from)) + inside).c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-                return true;
-            from = end + 1;
+        if (dash != std::string::npos) {
+            std::istringstream after(line.substr(dash + 3));
+            std::string source;
+            after >> facts.type >> source >> facts.options;
         }
+        return facts;
+    }
+    return MountFacts();
+}
+
+// Whether a FUSE daemon is known not to take rename's flags. The kernel
+// answers a move onto a taken name with EEXIST before it asks the daemon,
+// and a daemon of plain type "fuse" does not say which it is: most (bindfs,
+// ntfs-3g, exfat-fuse, fusefat, sshfs) refuse the flag, so only those known
+// to take it are trusted.
+bool LacksNoReplace(const MountFacts& facts)
+{
+    const bool fuse = facts.type == "fuse" || facts.type == "fuseblk" || facts.type.compare(0, 5, "fuse.") == 0;
+    return fuse && facts.type != "fuse.gocryptfs";
+}
+
+// Whether an overlay keeps the folder at path where it is: it moves a
+// folder of its lower layers only with redirect_dir, and otherwise answers
+// EXDEV, though it is one mount.
+bool OverlayKeepsInPlace(const MountFacts& facts, const std::string& path)
+{
+    if (facts.type != "overlay" || facts.options.find("redirect_dir=on") != std::string::npos)
         return false;
+    const std::string inside =
+        path.compare(0, facts.point.size(), facts.point) == 0 ? path.substr(facts.point.size()) : path;
+    // Every lower layer: "lowerdir=/a:/b" (a colon in a path is "\:").
+    const std::size_t lower = facts.options.find("lowerdir=");
+    if (lower == std::string::npos)
+        return false;
+    const std::string layers = facts.options.substr(lower + 9, facts.options.find(',', lower) - lower - 9);
+    for (std::size_t from = 0; from <= layers.size();) {
+        std::size_t end = from;
+        while (end < layers.size() && !(layers[end] == ':' && (end == 0 || layers[end - 1] != '\\')))
+            ++end;
+        struct stat info;
+        if (lstat((Unescaped(layers.substr(from, end - from)) + inside).c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+            return true;
+        from = end + 1;
     }
     return false;
 }
@@ -351,24 +370,25 @@ const CPosixItemStore::FolderRights& CPosixItemStore::RightsOf(const std::string
 ItemReason CPosixItemStore::MountCanMove(const COpenedItem& item, const std::string& path)
 {
     const auto& opened = static_cast<const CPosixOpenedItem&>(item);
-    // Asked once a mount: a rename of an item onto its own name answers
-    // EEXIST where the file system knows RENAME_NOREPLACE, EINVAL where it
-    // does not, and changes nothing either way.
     struct statx info;
     const long long mount = Stat(AT_FDCWD, path.c_str(), info) && (info.stx_mask & STATX_MNT_ID)
                                 ? static_cast<long long>(info.stx_mnt_id)
                                 : -1;
-    auto known = noReplaceKnown_.find(mount);
-    if (known == noReplaceKnown_.end()) {
+    auto known = mounts_.find(mount);
+    if (known == mounts_.end()) {
+        MountFacts answers = FactsOf(mount);
+        // Where the kernel asks the file system first, a move onto its own
+        // name answers EINVAL for an unknown flag, and changes nothing.
         const int folder = opened.folderDescriptor >= 0 ? opened.folderDescriptor : AT_FDCWD;
-        const std::string name = SystemBytes(opened.folderDescriptor >= 0 ? item.name : std::wstring());
-        const char* const asked = opened.folderDescriptor >= 0 ? name.c_str() : path.c_str();
-        const bool refused = renameat2(folder, asked, folder, asked, RENAME_NOREPLACE) != 0 && errno == EINVAL;
-        known = noReplaceKnown_.emplace(mount, !refused).first;
+        const std::string name = opened.folderDescriptor >= 0 ? SystemBytes(item.name) : path;
+        answers.noReplace = !LacksNoReplace(answers) &&
+                            !(renameat2(folder, name.c_str(), folder, name.c_str(), RENAME_NOREPLACE) != 0 &&
+                              errno == EINVAL);
+        known = mounts_.emplace(mount, std::move(answers)).first;
     }
-    if (!known->second)
+    if (!known->second.noReplace)
         return ItemReason::NoSafeRename;
-    if (item.folder && !item.link && OverlayKeepsInPlace(path, mount))
+    if (item.folder && !item.link && OverlayKeepsInPlace(known->second, path))
         return ItemReason::NotInPlace;
     return ItemReason::Done;
 }

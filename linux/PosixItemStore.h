@@ -6,6 +6,13 @@
 #include <string>
 #include <unordered_map>
 
+// A mount as /proc/self/mountinfo describes it, and what a dry run learnt
+// of it.
+struct MountFacts {
+    std::string point, type, options;
+    bool noReplace = true;  // it renames without replacing
+};
+
 // Linux's own file system: names are bytes (read as UTF-8), case matters, a
 // symbolic link is renamed as itself, and renameat2 with RENAME_NOREPLACE
 // moves an item atomically and never over anything, a dangling link included.
@@ -75,7 +82,7 @@ private:
     bool folderMoved_ = false;
     const Look* expected_ = nullptr;
     std::unordered_map<std::string, FolderRights> rights_;
-    std::map<long long, bool> noReplaceKnown_;  // by mount
+    std::map<long long, MountFacts> mounts_;
 };
 
 // A path's bytes for the system; a name's text back from them (false when
