@@ -327,6 +327,7 @@ public:
         : options_(options), paths_(paths), named_(named), run_(run), store_(store)
     {
         output = &output_;
+        output_.GiveUpOn(&stopSignal);
     }
     ~CRun() { output = nullptr; }
     CRun(const CRun&) = delete;

@@ -33,6 +33,10 @@ bool COutput::Flush()
 {
     std::size_t done = 0;
     while (!error_ && done < buffer_.size()) {
+        if (stop_ && *stop_) {
+            buffer_.clear();
+            return false;
+        }
         const ssize_t written = write(STDOUT_FILENO, buffer_.data() + done, buffer_.size() - done);
         if (written < 0 && errno == EINTR)
             continue;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <csignal>
 #include <string>
 
 // Standard output for the lines a run prints: each line whole, at once on
@@ -18,9 +19,13 @@ public:
     bool Flush();
     // The error of the write that failed; 0 while none has.
     int Error() const { return error_; }
+    // A write that waits for a reader gives up once this is set (by a
+    // signal's handler): the run is stopping, and its lines are moot.
+    void GiveUpOn(const volatile std::sig_atomic_t* stop) { stop_ = stop; }
 
 private:
     std::string buffer_;
     bool terminal_;
     int error_ = 0;
+    const volatile std::sig_atomic_t* stop_ = nullptr;
 };

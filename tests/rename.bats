@@ -47,11 +47,15 @@ names() { find . -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort; }
     run brindle -a 'x_' -p -- "${given[@]/#/x_}" x_folder.d
     [ "$status" -eq 0 ]
     [ "$(names)" = "$(printf '%s\n' "${given[@]}" folder.d | LC_ALL=C sort)" ]
-    # "." is the folder itself, whatever the program's own current folder.
+    # "." and ".." name a folder by where it is, not by a name: refused, as
+    # rename(2) and mv refuse them, whatever else is named.
     cd folder.d
-    run brindle -a 'x_' -p .
-    [ "$status" -eq 0 ]
-    [ -e ../x_folder.d/inner ]
+    for last in . .. ../folder.d/. inner/..; do
+        run brindle -a 'x_' -p inner "$last"
+        [ "$status" -eq 2 ]
+        [[ $output == *"'.' and '..' name a folder by where it is"* ]]
+    done
+    [ -e ../folder.d/inner ]
     [ ! -e "$WINEPREFIX" ]
 }
 
@@ -73,19 +77,25 @@ names() { find . -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort; }
     touch -- "${odd[@]:0:5}" 'a\b.txt'
     run brindle -a x_ -p -- "${odd[@]}" 'a\b.txt' $'caf\xe8.txt'
     [ "$status" -eq 1 ]
-    [ "$output" = "brindle: kept 'a\\b.txt': the new name is one this system cannot hold
-brindle: kept 'caf\\xe8.txt': its name is not valid UTF-8" ]
+    [ "$output" = "brindle: kept 'a\\b.txt': its name holds a backslash, which the affix language reads as a folder: the new name could not be told apart
+brindle: kept 'caf'\$'\\xe8''.txt': its name is not valid UTF-8" ]
     for name in "${odd[@]}"; do [ -e "x_$name" ] || [ -L "x_$name" ]; done
     [ "$(readlink x_link.txt)" = elsewhere/target.txt ] && [ "$(cat elsewhere/target.txt)" = target ]
     [ "$(readlink x_dangling.txt)" = nowhere ]
     [ "$(cat $'caf\xe8.txt')" = e8 ]
-    # ".." as written, whatever a link before it leads to; a trailing slash
-    # names a link itself too.
+    # ".." after a link goes on from where the link leads, as the kernel
+    # reads it; a link and a final slash name where it leads: refused.
     ln -s elsewhere/deeper up && mkdir elsewhere/deeper && touch elsewhere/here.txt here.txt
     ln -s elsewhere folder-link
-    run brindle -a y_ -p up/../here.txt folder-link/ elsewhere
+    run brindle -a y_ -p up/../here.txt folder-link/
+    [ "$status" -eq 2 ]
+    [[ $output == *"'folder-link/': a link followed by '/' names the folder it leads to"* ]]
+    run brindle -v -a y_ -p up/../here.txt folder-link elsewhere
     [ "$status" -eq 0 ]
-    [ -e y_here.txt ] && [ -e y_elsewhere/here.txt ] && [ -L y_folder-link ]
+    [ "${lines[0]}" = "renamed 'up/../here.txt' -> 'elsewhere/y_here.txt' (affix added)" ]
+    [ -e here.txt ]
+    [ -e y_elsewhere/y_here.txt ]
+    [ -L y_folder-link ]
 }
 
 @test "a taken name, a link at the target, a name Linux would cut: status 1, each named, all left as they were" {
@@ -119,14 +129,14 @@ brindle: kept 'c.txt': 'x_c.txt' exists" ]
     run brindle -n -a x_ -p report.txt notes.txt dir dir/inner.txt
     [ "$status" -eq 1 ]
     [ "$output" = "brindle: would keep 'report.txt': 'x_report.txt' exists
-would rename 'notes.txt' -> 'x_notes.txt'
-would rename 'dir' -> 'x_dir'
+would rename 'notes.txt' -> 'x_notes.txt' (affix added)
+would rename 'dir' -> 'x_dir' (affix added)
 brindle: would keep 'dir/inner.txt': its folder would be renamed before it" ]
     [ "$(names)" = "$before" ]
     run brindle --verbose -a x_ -p -- notes.txt ./dir/
     [ "$status" -eq 0 ]
-    [ "$output" = "renamed 'notes.txt' -> 'x_notes.txt'
-renamed './dir/' -> './x_dir'" ]
+    [ "$output" = "renamed 'notes.txt' -> 'x_notes.txt' (affix added)
+renamed './dir/' -> './x_dir' (affix added)" ]
     run brindle -a -draft -s -- x_notes.txt
     [ "$status" -eq 0 ] && [ -e x_notes-draft.txt ]
 }
@@ -151,17 +161,29 @@ renamed './dir/' -> './x_dir'" ]
 
 @test "a signal stops the run between two items: 130, 143, 129; each item at its old or its new name" {
     mkdir f && cd f && seq -f 'file %g.txt' 60000 >../list && xargs -d '\n' touch <../list
+    mkfifo ../out
+    local signal name status left renamed first
     for signal in INT:130 TERM:143 HUP:129; do
-        SECONDS=0
-        run timeout --preserve-status -s "${signal%:*}" 0.5 "$TREE/brindle" -a "${signal%:*}_" -p -l ../list 3>&-
+        name=${signal%:*} status=0
+        "$TREE/brindle" -v -a "${name}_" -p -l ../list >../out 2>../err 3>&- &
+        # The first line: the run is under way, and soon waits for a reader.
+        exec 4<../out
+        read -r first <&4
+        [[ $first == "renamed 'file 1.txt' -> '${name}_file 1.txt'"* ]]
+        kill -s "$name" $!
+        cat <&4 >/dev/null
+        exec 4<&-
+        wait $! || status=$?
         [ "$status" -eq "${signal#*:}" ]
-        [ "$SECONDS" -lt 10 ]
-        local renamed kept
-        renamed=$(names | grep -c "^${signal%:*}_file") || true
-        kept=$(grep -c "^brindle: kept 'file.*: the run was stopped before it" <<<"$output") || true
-        [ "$renamed" -gt 0 ] && [ "$kept" -gt 0 ] && [ $((renamed + kept)) -eq 60000 ]
-        names | sed "s/^${signal%:*}_//" | LC_ALL=C sort | cmp - <(LC_ALL=C sort ../list)
-        names | grep "^${signal%:*}_" >../back && "$TREE/brindle" -a "${signal%:*}_" -p -l ../back
+        left=$(sed -n 's/^brindle: stopped by .*: \([0-9]*\) of 60000 paths not reached.*/\1/p' ../err)
+        renamed=$(names | grep -c "^${name}_file") || true
+        [ "$renamed" -gt 0 ]
+        [ "$left" -gt 0 ]
+        [ $((renamed + left)) -eq 60000 ]
+        [ "$(grep -c '^brindle: not reached: ' ../err)" -eq "$left" ]
+        names | sed "s/^${name}_//" | LC_ALL=C sort | cmp - <(LC_ALL=C sort ../list)
+        names | grep "^${name}_" >../back
+        "$TREE/brindle" -a "${name}_" -p -l ../back
     done
 }
 
@@ -182,9 +204,9 @@ renamed './dir/' -> './x_dir'" ]
     touch f
     touch -d '+1 minute' "$TREE/.git/index"
     run brindle -a x_ -p f
-    touch -d '+2 minutes' "$TREE/build/linux/linux/brindle"
-    [ "$status" -eq 1 ]
-    [[ $output == *"building brindle"*"the build failed"* ]]
+    touch -d '+2 minutes' "$TREE/build/linux/brindle"
+    [ "$status" -eq 2 ]
+    [[ $output == *"building brindle"*"the build failed: nothing was renamed"* ]]
     [ -e f ]
     run brindle -a x_ -p f
     [ "$status" -eq 0 ] && [ -e x_f ]

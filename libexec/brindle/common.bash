@@ -19,6 +19,8 @@ notify_unseen() {
     local body
     printf -v body '%s\n' "${said[@]:0:8}"
     [ ${#said[@]} -le 8 ] || body+="... ($((${#said[@]} - 8)) more)"
+    # notify-send reads backslash escapes: a name's own backslashes stay.
+    body=${body//\\/\\\\}
     env "${caller_locale[@]}" notify-send --app-name=Brindle --icon=brindle "Brindle" "${body%$'\n'}" \
         >/dev/null 2>&1 || true
 }

@@ -16,14 +16,17 @@ build_program() {
     need_packages run || return 1
     stale "$exe" app window settings shell resources cmake CMakeLists.txt CMakePresets.json || return 0
     say "building brindle.exe ..."
-    local log=$work/build.log
+    local log
+    log=$(mktemp) || return 1
     if ! { grep -qsx 'CMAKE_GENERATOR:INTERNAL=Ninja' "$repo/build/windows/CMakeCache.txt" ||
         "$repo/scripts/configure" windows; } >"$log" 2>&1 ||
         ! (cd "$repo" && cmake --build --preset windows --target brindle) >>"$log" 2>&1; then
         cat "$log" >&2
+        rm -f "$log"
         say "the build failed"
         return 1
     fi
+    rm -f "$log"
     touch "$exe"  # current now, even where only the manual changed
 }
 
@@ -76,11 +79,12 @@ open_dialog() {
     fi
     WINEPREFIX=$prefix wine_run "$exe" 2>"$work/wine.log"
     local status=$?
-    if [ $status -ne 0 ] && { [ $status -gt 128 ] || grep -aq -e 'double free' -e 'corrupt' "$work/wine.log"; }; then
+    # Only glibc's heap messages tell of the drag that Wine 8 fails on.
+    if [ $status -ne 0 ] && grep -aqE 'double free|free\(\): |malloc\(\): |corrupted' "$work/wine.log"; then
         say "the dialog ended abruptly: Wine itself failed (status $status), as Wine 8 does when a drag from Nemo or Caja, or one that also carries much plain text, enters it. Nothing was renamed by that drag: drag from Thunar, Nautilus or Dolphin, drag fewer items, or rename from the file manager's Brindle entry or the command line"
         wine_said "$work/wine.log"
     elif [ $status -ne 0 ]; then
-        say "the dialog could not be shown (status $status)"
+        say "the dialog ended unexpectedly (status $status)"
         wine_said "$work/wine.log"
     fi
     rm -rf "$work"

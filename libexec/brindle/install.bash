@@ -130,6 +130,19 @@ EOT
 # Renames the selected items with Brindle's last affix and position.
 launcher=$REPLY
 selected=\${${manager}_SCRIPT_SELECTED_FILE_PATHS:-}
+# A name with a line break cannot be told apart in that list (a final one
+# vanishes, and its namesake would be renamed): nothing is renamed.
+for name in "\$@"; do
+    case \$name in *'
+'*)
+        message="'\$name' holds a line break, which the file manager's list of selected items cannot tell apart: nothing was renamed; rename it from the command line"
+        echo "brindle: \$message" >&2
+        command -v notify-send >/dev/null 2>&1 &&
+            notify-send --app-name=Brindle --icon=brindle Brindle "\$(printf '%s' "\$message" | sed 's/\\\\/\\\\\\\\/g')"
+        exit 1
+        ;;
+    esac
+done
 if [ -n "\$selected" ]; then
     given=\$#
     set -f

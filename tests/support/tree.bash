@@ -4,7 +4,7 @@
 make_launcher_tree() {
     local repo
     repo=$(cd "$BATS_TEST_DIRNAME/.." && pwd)
-    mkdir -p "$1/scripts" "$1/cmake" "$1/build/windows" "$1/build/linux/linux" "$1/resources"
+    mkdir -p "$1/scripts" "$1/cmake" "$1/build/windows" "$1/build/linux" "$1/resources"
     cp "$repo/brindle" "$repo/CMakeLists.txt" "$1/"
     cp -r "$repo/libexec" "$1/"
     cp "$repo/scripts/setup-deps" "$1/scripts/"
@@ -13,8 +13,10 @@ make_launcher_tree() {
     # A checkout's index; then, newer than it and than any source, the
     # programs, which are not built again.
     mkdir "$1/.git" && touch "$1/.git/index"
-    cp "$repo/build/windows/brindle.exe" "$1/build/windows/"
-    cp "$repo/build/linux/linux/brindle" "$1/build/linux/linux/"
+    if [ -e "$repo/build/windows/brindle.exe" ]; then
+        cp "$repo/build/windows/brindle.exe" "$1/build/windows/"
+    fi
+    cp "$repo/build/linux/brindle" "$1/build/linux/"
 }
 
 # A Wine prefix for brindle.exe's command line: Wine's null display driver, so
