@@ -316,7 +316,7 @@ ItemReason CRenameRun::CheckMove(const CItemPath& from, const CItemPath& given, 
     if (into->facts.mount != folder.facts.mount)
         return ItemReason::OtherVolume;
     if (folder.facts.readOnly)
-        return ItemReason::Denied;
+        return ItemReason::ReadOnly;
     // A name a dry run would have freed is still taken on the disk.
     const CFolderNames::Entry* there = into->names.Find(target.Name());
     if (dryRun_ && there && there->state == CFolderNames::State::Vacated)

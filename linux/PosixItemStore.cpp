@@ -356,8 +356,9 @@ const CPosixItemStore::FolderRights& CPosixItemStore::RightsOf(const std::string
     if (rights.known)
         return rights;
     rights.known = true;
-    // access() asks what the kernel asks: the bits, ACLs, and root's rights.
-    if (access(folder.c_str(), W_OK | X_OK) != 0)
+    // Asked as the kernel asks: the bits, ACLs, and root's rights, for the
+    // user the run acts as.
+    if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
         rights.change = errno == EROFS ? ItemReason::ReadOnly : ItemReason::Denied;
     struct stat info;
     if (stat(folder.c_str(), &info) == 0) {
@@ -413,7 +414,7 @@ ItemReason CPosixItemStore::CouldMove(const COpenedItem& item, const CItemPath& 
         const ItemReason into = RightsOf(SystemBytes(to.LiteralFolder())).change;
         if (into != ItemReason::Done)
             return into;
-        if (item.folder && !item.link && access(path.c_str(), W_OK) != 0)
+        if (item.folder && !item.link && faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
             return errno == EROFS ? ItemReason::ReadOnly : ItemReason::Denied;
     }
     return MountCanMove(item, path);

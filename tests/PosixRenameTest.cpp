@@ -1,5 +1,7 @@
 // The planner on Linux's own file system: real files in a private folder.
+#include "linux/NamedItems.h"
 #include "linux/PosixItemStore.h"
+#include "linux/Text.h"
 #include "app/RenameRun.h"
 #include "support/MemoryItemStore.h"
 
@@ -45,12 +47,15 @@ void Walk(const std::string& folder, const std::string& prefix, Names& names)
     std::sort(names.begin(), names.end());
 }
 
-// Makes "a", "d/", "l -> target" below root.
+// Makes "a", "d/", "l -> target", "hard => a" (a second name of a) below
+// root.
 void Make(const std::string& root, const std::string& entry)
 {
-    const std::size_t arrow = entry.find(" -> ");
-    const std::string path = root + "/" + entry.substr(0, arrow);
-    if (arrow != std::string::npos)
+    const std::size_t arrow = entry.find(" -> "), hard = entry.find(" => ");
+    const std::string path = root + "/" + entry.substr(0, std::min(arrow, hard));
+    if (hard != std::string::npos)
+        ASSERT_EQ(link((root + "/" + entry.substr(hard + 4)).c_str(), path.c_str()), 0);
+    else if (arrow != std::string::npos)
         ASSERT_EQ(symlink(entry.substr(arrow + 4).c_str(), path.c_str()), 0);
     else if (entry.back() == '/')
         ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
@@ -62,9 +67,12 @@ struct Row {
     Names tree;
     std::wstring affix;
     std::vector<std::wstring> named;
-    std::vector<ItemReason> reasons;
+    std::vector<ItemReason> reasons;  // NotAnItem: refused before the run
     Names after;
+    bool planner = false;  // named to the planner as they are, as no command line can
 };
+
+const std::string kNfd = "Re\xCC\x81sume\xCC\x81_2020.pdf";
 
 // Case matters, a link is renamed as itself and nothing stands where it
 // points, a name that is taken by a link to nothing stays taken.
@@ -79,11 +87,67 @@ const Row kRows[] = {
     // Named again after its folder moved, and by the name the run gave it;
     // a plain file that holds the new name (which only the dry run asks).
     {{"d/", "d/f", "c", "x_c"}, L"x_", {L"d/f", L"d", L"d/f", L"x_d/x_f", L"c"},
-     {R::Done, R::Done, R::Again, R::SameItem, R::Taken}, {"c", "x_c", "x_d/", "x_d/x_f"}},
+     {R::Done, R::Done, R::Again, R::SameItem, R::Taken}, {"c", "x_c", "x_d/", "x_d/x_f"}, true},
     // Through a link to a folder the run renamed, and through a link it renamed.
-    {{"d/", "d/a", "dl -> d"}, L"x_", {L"d", L"dl/a"}, {R::Done, R::Missing}, {"dl ->", "x_d/", "x_d/a"}},
-    {{"d/", "d/a", "dl -> d"}, L"x_", {L"dl", L"dl/a"}, {R::Done, R::FolderMoved}, {"d/", "d/a", "x_dl ->"}},
+    {{"d/", "d/a", "dl -> d"}, L"x_", {L"d", L"dl/a"}, {R::Done, R::FolderMoved}, {"dl ->", "x_d/", "x_d/a"}},
+    // A path names what the kernel finds by it when the run begins.
+    {{"dl -> d", "d/", "d/a"}, L"x_", {L"dl", L"dl/a"}, {R::Done, R::Done}, {"d/", "d/x_a", "x_dl ->"}},
+    {{"a/", "a/f", "o/", "o/deep/", "o/f", "a/l -> ../o/deep"}, L"x_", {L"a/l/../f"}, {R::Done},
+     {"a/", "a/f", "a/l ->", "o/", "o/deep/", "o/x_f"}},
+    {{"p/", "p/2020/", "p/2020/a", "cur -> p/2020"}, L"x_", {L"p", L"cur/a"}, {R::Done, R::FolderMoved},
+     {"cur ->", "x_p/", "x_p/2020/", "x_p/2020/a"}},
+    {{"P/", "o1 -> P"}, L"o1\\", {L"P"}, {R::InsideItself}, {"P/", "o1 ->"}},
+    {{"d/", "d/l -> .", "d/sub/"}, L"x_", {L"d/l/l", L"d/l/sub"}, {R::Done, R::Done}, {"d/", "d/x_l ->", "d/x_sub/"}},
+    {{"a/", "a\\b/", "a\\b/f"}, L"x_", {L"a", L"a\\b/f"}, {R::Done, R::Done}, {"a\\b/", "a\\b/x_f", "x_a/"}},
+    // Two names of one file are two entries; an affix spelt in another form
+    // is not taken off (it would come back with other bytes).
+    {{"h", "g => h"}, L"x_", {L"h", L"g", L"h"}, {R::Done, R::Done, R::Again}, {"x_g", "x_h"}},
+    {{kNfd}, L"R\u00E9sum\u00E9_", {L"Re\u0301sume\u0301_2020.pdf"}, {R::OneWay}, {kNfd}},
+    // "." and "..", and a link with a slash, name no item of their own:
+    // nothing is renamed.
+    {{"d/", "d/f", "l -> d"}, L"x_", {L"d/f", L"d/.."}, {R::NotAnItem, R::NotAnItem}, {"d/", "d/f", "l ->"}},
+    {{"d/", "l -> d"}, L"x_", {L"l/"}, {R::NotAnItem}, {"d/", "l ->"}},
 };
+
+// The names of a row renamed as the command line renames them, from root:
+// each found first, then renamed by the path the kernel found it by.
+std::vector<ItemResult> RunAsCommandLine(const std::string& root, const Row& row, bool dry)
+{
+    std::vector<ItemResult> results;
+    char here[4096];
+    if (!getcwd(here, sizeof here) || chdir(root.c_str()) != 0)
+        return results;
+    CNamedItems named;
+    std::vector<std::string> given;
+    bool refused = false;
+    for (const std::wstring& name : row.named) {
+        given.push_back(SystemBytes(name));
+        int error = 0;
+        refused = (named.Add(given.back().c_str(), error) != CNamedItems::Fault::None && !row.planner) || refused;
+    }
+    CAffixRule rule(row.affix, TagTime{2011, 2, 27, 9, 5, 3}, AffixPosition::Head, ComposeCanonically);
+    rule.KeepOtherForms(true);
+    CPosixItemStore store(FolderText(root));
+    // The real run as the command line makes it: keeping no results.
+    CRenameRun run(rule, store, dry, dry);
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        std::wstring path;
+        if (row.planner) {
+            results.push_back(run.Rename(row.named[i]));
+            continue;
+        }
+        if (refused || !named.Path(i, given[i].c_str(), path)) {
+            results.push_back(KeptItem(CItemPath(), ItemReason::NotAnItem));
+            continue;
+        }
+        store.Expect(&named.LookOf(i));
+        results.push_back(run.Rename(path));
+        store.Expect(nullptr);
+    }
+    EXPECT_EQ(run.Results().size(), refused ? 0u : dry ? row.named.size() : 0u);
+    EXPECT_EQ(chdir(here), 0);
+    return results;
+}
 
 TEST(PosixRename, ADryRunForetellsTheRunOnLinuxsOwnRules)
 {
@@ -98,15 +162,7 @@ TEST(PosixRename, ADryRunForetellsTheRunOnLinuxsOwnRules)
                 Make(root, entry);
             Names before;
             Walk(root, "", before);
-            std::wstring current;
-            ASSERT_TRUE(FromSystemBytes(root, current));
-            CPosixItemStore store(current);
-            const CAffixRule rule(row.affix, TagTime{2011, 2, 27, 9, 5, 3}, AffixPosition::Head, nullptr);
-            // The real run as the command line makes it: keeping no results.
-            CRenameRun run(rule, store, dry, dry);
-            for (const std::wstring& name : row.named)
-                runs[dry ? 0 : 1].push_back(run.Rename(name));
-            EXPECT_EQ(run.Results().size(), dry ? row.named.size() : 0u);
+            runs[dry ? 0 : 1] = RunAsCommandLine(root, row, dry);
             Names now;
             Walk(root, "", now);
             EXPECT_EQ(now, dry ? before : row.after) << row.tree[0];
@@ -116,6 +172,73 @@ TEST(PosixRename, ADryRunForetellsTheRunOnLinuxsOwnRules)
         for (std::size_t i = 0; i < row.reasons.size(); ++i) {
             EXPECT_EQ(runs[0][i].reason, row.reasons[i]) << row.tree[0] << " " << i;
             EXPECT_EQ(runs[1][i].reason, row.reasons[i]) << row.tree[0] << " " << i;
+        }
+    }
+    rmdir(place);
+}
+
+// Mounts and a second user: what Linux decides beyond the names. Each case's
+// set-up runs in its tree's folder; the runs are made as the user given.
+TEST(PosixRename, ADryRunForetellsWhatMountsAndOtherUsersRefuse)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "mounts and a second user need root";
+    struct Case {
+        const char* setUp;  // shell, in the tree's folder
+        const char* tearDown;
+        uid_t user;
+        Row row;
+    };
+    const uid_t nobody = 65534;
+    const Case cases[] = {
+        // Another user's file in a sticky folder; one's own there.
+        {"chmod 1777 st && chown 65534 st/mine", "true", nobody,
+         {{"st/", "st/root", "st/mine"}, L"x_", {L"st/root", L"st/mine"}, {R::Denied, R::Done}, {}}},
+        // One's own folder without write permission, moved into another:
+        // its ".." would change.
+        {"chown -R 65534 own && chmod 555 own/sub", "chmod 755 own/sub", nobody,
+         {{"own/", "own/sub/", "own/dest/"}, L"dest\\", {L"own/sub"}, {R::Denied}, {}}},
+        {"mount --bind src ro && mount -o remount,bind,ro ro", "umount ro", 0,
+         {{"src/", "src/f", "ro/"}, L"x_", {L"ro/f"}, {R::ReadOnly}, {}}},
+        // Two mounts of one folder: the second's items are plain items.
+        {"mount --bind src alias", "umount alias", 0,
+         {{"src/", "src/a", "src/b", "alias/"}, L"x_", {L"src/a", L"alias/b"}, {R::Done, R::Done}, {}}},
+        // An overlay moves no folder of its lower layer (it would copy).
+        {"mount -t overlay overlay -o lowerdir=$PWD/l,upperdir=$PWD/u,workdir=$PWD/w m && mkdir m/new",
+         "umount m", 0,
+         {{"l/", "l/old/", "u/", "w/", "m/"}, L"x_", {L"m/old", L"m/new"}, {R::NotInPlace, R::Done}, {}}},
+        // A FUSE daemon without rename's flags.
+        {"bindfs src fm", "umount fm", 0, {{"src/", "src/f", "fm/"}, L"x_", {L"fm/f"}, {R::NoSafeRename}, {}}},
+    };
+    char place[] = "/tmp/brindle-mounts-XXXXXX";
+    ASSERT_NE(mkdtemp(place), nullptr);
+    ASSERT_EQ(chmod(place, 0755), 0);
+    for (const Case& test : cases) {
+        std::vector<ItemResult> runs[2];
+        bool made = true;
+        for (const bool dry : {true, false}) {
+            const std::string root = std::string(place) + "/tree";
+            ASSERT_EQ(mkdir(root.c_str(), 0755), 0);
+            for (const std::string& entry : test.row.tree)
+                Make(root, entry);
+            made = std::system(("cd '" + root + "' && (" + test.setUp + ") 2>/dev/null").c_str()) == 0;
+            if (made) {
+                ASSERT_EQ(seteuid(test.user), 0);
+                runs[dry ? 0 : 1] = RunAsCommandLine(root, test.row, dry);
+                ASSERT_EQ(seteuid(0), 0);
+            }
+            std::system(("cd '" + root + "' && (" + test.tearDown + ") 2>/dev/null").c_str());
+            ASSERT_EQ(std::system(("rm -rf '" + root + "'").c_str()), 0);
+            if (!made)
+                break;
+        }
+        if (!made) {
+            std::printf("[  SKIPPED ] %s: this machine cannot make it\n", test.setUp);
+            continue;
+        }
+        for (std::size_t i = 0; i < test.row.reasons.size(); ++i) {
+            EXPECT_EQ(runs[0][i].reason, test.row.reasons[i]) << test.setUp << " " << i;
+            EXPECT_EQ(runs[1][i].reason, test.row.reasons[i]) << test.setUp << " " << i;
         }
     }
     rmdir(place);
