@@ -54,3 +54,19 @@ brindle() { "$TREE/brindle" "$@" 3>&-; }
     WINEPREFIX=$BATS_TEST_TMPDIR/new-prefix wineserver -k
     wait "$dialog" || true
 }
+
+@test "from a fresh clone with nothing built, and again with brindle.exe stale: the dialog opens" {
+    [ -n "$DIALOG_DISPLAY" ] || skip "needs an X display for the dialog"
+    local repo dialog
+    repo=$(cd "$BATS_TEST_DIRNAME/.." && pwd)
+    git clone --quiet "$repo" clone
+    for round in fresh stale; do
+        [ "$round" = fresh ] || touch clone/app/Brindle.cpp
+        DISPLAY=$DIALOG_DISPLAY clone/brindle >"$round.log" 2>&1 3>&- &
+        dialog=$!
+        DISPLAY=$DIALOG_DISPLAY wait_for_window Brindle 600 >/dev/null || { cat "$round.log"; false; }
+        grep -q "building brindle.exe" "$round.log"
+        wineserver -k
+        wait "$dialog" || true
+    done
+}
