@@ -35,6 +35,12 @@ setup() {
     CAJA_SCRIPT_SELECTED_FILE_PATHS=$'/a\nb\n' run "$HOME/.config/caja/scripts/Brindle" /a$'\n'b
     [ "$status" -eq 1 ]
     [[ $output == *"line break"* ]]
+    # A final line break vanishes from the list: its namesake was never selected.
+    rm given
+    NEMO_SCRIPT_SELECTED_FILE_PATHS="$PWD/0.txt"$'\n\n' run "$data/nemo/scripts/Brindle" 0.txt$'\n'
+    [ "$status" -eq 1 ]
+    [[ $output == *"'0.txt"$'\n'"' holds a line break"* ]]
+    [ ! -e given ]
 
     # An installation that fails half way takes back what it wrote.
     mv "$tree/brindle.real" "$tree/brindle"
