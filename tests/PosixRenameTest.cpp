@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -242,6 +243,38 @@ TEST(PosixRename, ADryRunForetellsWhatMountsAndOtherUsersRefuse)
         }
     }
     rmdir(place);
+}
+
+// Moved away by another program between the first look and the move: said
+// of the item, not of the folder its new name leads into.
+TEST(PosixRename, AnItemGoneSinceTheRunBeganIsMissing)
+{
+    char place[] = "/tmp/brindle-gone-XXXXXX";
+    ASSERT_NE(mkdtemp(place), nullptr);
+    Make(place, "victim.txt");
+    Make(place, "kept.txt");
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    ASSERT_EQ(chdir(place), 0);
+    CNamedItems named;
+    int error = 0;
+    ASSERT_EQ(named.Add("victim.txt", error), CNamedItems::Fault::None);
+    ASSERT_EQ(named.Add("kept.txt", error), CNamedItems::Fault::None);
+    ASSERT_EQ(std::rename("victim.txt", "elsewhere.txt"), 0);
+    const CAffixRule rule(L"x_", TagTime{2011, 2, 27, 9, 5, 3}, AffixPosition::Head, nullptr);
+    CPosixItemStore store(L"/");
+    CRenameRun run(rule, store);
+    const std::vector<std::string> given = {"victim.txt", "kept.txt"};
+    const ItemReason expected[] = {R::Missing, R::Done};
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        std::wstring path;
+        ASSERT_TRUE(named.Path(i, given[i].c_str(), path));
+        store.Expect(&named.LookOf(i));
+        EXPECT_EQ(run.Rename(path).reason, expected[i]) << given[i];
+        store.Expect(nullptr);
+    }
+    EXPECT_EQ(chdir(here), 0);
+    ASSERT_EQ(std::system(("rm -rf '" + std::string(place) + "'").c_str()), 0);
 }
 
 }  // namespace

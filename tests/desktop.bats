@@ -68,7 +68,7 @@ close_dialog() {
         sleep 1
     done
     [ "$(find . -mindepth 1 -maxdepth 1 | wc -l)" -eq ${#names[@]} ]
-    for name in "${names[@]}"; do [ -e "x_$name" ]; done
+    for name in "${names[@]}"; do [ -e "x_$name" ] || return 1; done
     [ -e "x_a folder/inside" ]
 }
 
@@ -91,7 +91,7 @@ close_dialog() {
     touch -- "${odd[@]}"
     gio launch "$XDG_DATA_HOME/Thunar/sendto/brindle.desktop" "${odd[@]/#/$PWD/}"
     for ((i = 0; i < 60; i++)); do [ -e "s_${odd[-1]}" ] && break; sleep 1; done
-    for name in "${odd[@]}"; do [ -e "s_$name" ]; done
+    for name in "${odd[@]}"; do [ -e "s_$name" ] || return 1; done
     # No terminal to say it in: a kept item is named in a notification.
     mkdir bin && touch taken.txt s_taken.txt
     printf '#!/bin/sh\nprintf "%%s|" "$@" >"%s/notified"\n' "$PWD" >bin/notify-send && chmod +x bin/notify-send

@@ -28,8 +28,10 @@ program() {
     mkdir sub && printf target >sub/target.txt && ln -s sub/target.txt link.txt && ln -s sub dirlink
     run program -a x_ -p "Z:$PWD/link.txt" "Z:$PWD/dirlink"
     [ "$status" -eq 1 ]
-    [ "$(readlink link.txt)" = sub/target.txt ] && [ "$(cat sub/target.txt)" = target ]
-    [ "$(readlink dirlink)" = sub ] && [ -d sub ]
+    [ "$(readlink link.txt)" = sub/target.txt ]
+    [ "$(cat sub/target.txt)" = target ]
+    [ "$(readlink dirlink)" = sub ]
+    [ -d sub ]
 
     # Onto another file system, under a umask that makes Wine's files read-only.
     local other=/dev/shm/brindle-bats-$$ up

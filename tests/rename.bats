@@ -79,8 +79,9 @@ names() { find . -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort; }
     [ "$status" -eq 1 ]
     [ "$output" = "brindle: kept 'a\\b.txt': its name holds a backslash, which the affix language reads as a folder: the new name could not be told apart
 brindle: kept 'caf'\$'\\xe8''.txt': its name is not valid UTF-8" ]
-    for name in "${odd[@]}"; do [ -e "x_$name" ] || [ -L "x_$name" ]; done
-    [ "$(readlink x_link.txt)" = elsewhere/target.txt ] && [ "$(cat elsewhere/target.txt)" = target ]
+    for name in "${odd[@]}"; do [ -e "x_$name" ] || [ -L "x_$name" ] || return 1; done
+    [ "$(readlink x_link.txt)" = elsewhere/target.txt ]
+    [ "$(cat elsewhere/target.txt)" = target ]
     [ "$(readlink x_dangling.txt)" = nowhere ]
     [ "$(cat $'caf\xe8.txt')" = e8 ]
     # ".." after a link goes on from where the link leads, as the kernel
@@ -138,7 +139,8 @@ brindle: would keep 'dir/inner.txt': its folder would be renamed before it" ]
     [ "$output" = "renamed 'notes.txt' -> 'x_notes.txt' (affix added)
 renamed './dir/' -> './x_dir' (affix added)" ]
     run brindle -a -draft -s -- x_notes.txt
-    [ "$status" -eq 0 ] && [ -e x_notes-draft.txt ]
+    [ "$status" -eq 0 ]
+    [ -e x_notes-draft.txt ]
 }
 
 @test "the launcher's pieces, without Wine: names shown as a terminal can, quoting for sh and desktop entries" {
@@ -197,7 +199,8 @@ renamed './dir/' -> './x_dir' (affix added)" ]
     mkdir ŕ && touch ŕ/x 'ŕ\x'
     LOCPATH=$BATS_TEST_TMPDIR LC_ALL=ja_JP.SJIS run brindle -a x_ -p 'ŕ\x'
     [ "$status" -eq 1 ]
-    [ -e 'ŕ\x' ] && [ -e ŕ/x ]
+    [ -e 'ŕ\x' ]
+    [ -e ŕ/x ]
 }
 
 @test "a checkout changed since the build: built again before anything is renamed" {
@@ -209,7 +212,8 @@ renamed './dir/' -> './x_dir' (affix added)" ]
     [[ $output == *"building brindle"*"the build failed: nothing was renamed"* ]]
     [ -e f ]
     run brindle -a x_ -p f
-    [ "$status" -eq 0 ] && [ -e x_f ]
+    [ "$status" -eq 0 ]
+    [ -e x_f ]
 }
 
 @test "2,000 files in one call: one run, one timestamp for all" {

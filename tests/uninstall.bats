@@ -19,7 +19,8 @@ setup() {
     echo "# my own line" >>"$HOME/.local/share/Thunar/sendto/brindle.desktop"
     run "$TREE/brindle" --uninstall
     [ "$status" -eq 0 ]
-    [ ! -e "$entry" ] && [ -e "$mine" ]
+    [ ! -e "$entry" ]
+    [ -e "$mine" ]
     [[ $output == *"kept"*"changed since it was installed"* ]]
     [ "$(find "$HOME" -type f | sort)" = "$(printf '%s\n' "$HOME/.local/share/Thunar/sendto/brindle.desktop" "$mine" | sort)" ]
     run "$TREE/brindle" --uninstall
