@@ -216,6 +216,45 @@ renamed './dir/' -> './x_dir' (affix added)" ]
     [ -e x_f ]
 }
 
+@test "a checkout whose index changed but whose sources did not is not built again; nor is one that cannot be written" {
+    touch f g
+    # shellcheck source=/dev/null
+    (repo=$TREE && source "$TREE/libexec/brindle/rename.bash" && native_sources >"$TREE/build/linux/brindle.sources")
+    touch -d '+1 minute' "$TREE/.git/index"
+    run brindle -a x_ -p f
+    [ "$status" -eq 0 ]
+    [ "$output" = "" ]
+    [ -e x_f ]
+    [ "$(id -u)" -eq 0 ] || skip "a read-only mount needs root"
+    rm "$TREE/build/linux/brindle.sources"
+    touch -d '+2 minutes' "$TREE/.git/index"
+    mkdir ro
+    mount --bind "$TREE" ro || skip "this machine cannot bind-mount"
+    mount -o remount,bind,ro ro || { umount ro; skip "this machine cannot remount read-only"; }
+    run ro/brindle -a x_ -p g 3>&-
+    umount ro
+    [ "$status" -eq 0 ]
+    [ "$output" = "brindle: the checkout cannot be written, so brindle is not built again: running the program built before" ]
+    [ -e x_g ]
+}
+
+@test "two runs at once from a fresh clone: one builds, the other waits, both rename" {
+    local repo
+    repo=$(cd "$BATS_TEST_DIRNAME/.." && pwd)
+    git clone --quiet "$repo" clone
+    touch one two
+    clone/brindle -a x_ -p one >one.log 2>&1 3>&- &
+    clone/brindle -a x_ -p two >two.log 2>&1 3>&- &
+    local first=0 second=0
+    wait %1 || first=$?
+    wait %2 || second=$?
+    [ "$first" -eq 0 ]
+    [ "$second" -eq 0 ]
+    [ -e x_one ]
+    [ -e x_two ]
+    [ "$(cat one.log two.log | grep -c 'building brindle')" -eq 1 ]
+}
+
 @test "2,000 files in one call: one run, one timestamp for all" {
     local files=()
     for ((i = 0; i < 2000; i++)); do files+=("a fairly long file name $i.txt"); done

@@ -27,7 +27,7 @@ build_native() {
         touch "$native" 2>/dev/null
         return 0
     fi
-    if ! mkdir -p "$repo/build" 2>/dev/null || ! exec 9>>"$repo/build/.build-lock"; then
+    if ! mkdir -p "$repo/build" 2>/dev/null || ! { exec 9>>"$repo/build/.build-lock"; } 2>/dev/null; then
         if [ -x "$native" ]; then
             say "the checkout cannot be written, so brindle is not built again: running the program built before"
             return 0
