@@ -8,6 +8,9 @@ setup_file() { share_launcher_tree; }
 
 setup() {
     cd "$BATS_TEST_TMPDIR" || return 1
+    # The program current, whatever an earlier test did to the checkout.
+    touch -d '-1 minute' "$TREE/.git/index"
+    touch "$TREE/build/linux/brindle"
     # No Wine and no X: a rename builds no prefix and needs no display.
     export WINEPREFIX=$BATS_TEST_TMPDIR/no-prefix
     unset DISPLAY
