@@ -1,6 +1,6 @@
-#include "Brindle.h"
+#include "app/Brindle.h"
 
-#include "DropFile.h"
+#include "app/DropFile.h"
 #include "resource.h"
 #include "settings/SettingsFile.h"
 #include "shell/Path.h"

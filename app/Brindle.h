@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AffixPosition.h"
-#include "AffixRule.h"
-#include "RenameRun.h"
-#include "WindowsItemStore.h"
+#include "app/core/AffixPosition.h"
+#include "app/core/AffixRule.h"
+#include "app/core/RenameRun.h"
+#include "app/stores/WindowsItemStore.h"
 #include "resource.h"
 #include "window/Controls.h"
 #include "window/Dialog.h"

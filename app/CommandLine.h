@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AffixPosition.h"
+#include "app/core/AffixPosition.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "DropFile.h"
+#include "app/DropFile.h"
 
 CDropFile::CDropFile(HDROP drop) : drop_(drop), next_(0), count_(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0)) {}
 

@@ -1,4 +1,4 @@
-#include "InstanceRecord.h"
+#include "app/InstanceRecord.h"
 
 #include <cstdint>
 #include <cstring>

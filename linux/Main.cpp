@@ -1,10 +1,10 @@
 // brindle on Linux: renames files and folders by the same rule as the Windows
 // program, natively, with Linux's own rules for names.
-#include "NamedItems.h"
-#include "Output.h"
-#include "PosixItemStore.h"
-#include "Text.h"
-#include "app/RenameRun.h"
+#include "linux/NamedItems.h"
+#include "linux/Output.h"
+#include "linux/PosixItemStore.h"
+#include "linux/Text.h"
+#include "app/core/RenameRun.h"
 #include "settings/SettingsFile.h"
 
 #include <fcntl.h>

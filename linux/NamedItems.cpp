@@ -1,4 +1,4 @@
-#include "NamedItems.h"
+#include "linux/NamedItems.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PosixItemStore.h"
+#include "linux/PosixItemStore.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "Output.h"
+#include "linux/Output.h"
 
 #include <cerrno>
 #include <unistd.h>

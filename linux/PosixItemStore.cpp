@@ -1,6 +1,6 @@
-#include "PosixItemStore.h"
+#include "linux/PosixItemStore.h"
 
-#include "app/PathList.h"
+#include "app/core/PathList.h"
 #include "shell/Held.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ItemStore.h"
+#include "app/core/ItemStore.h"
 
 #include <map>
 #include <string>

@@ -1,6 +1,6 @@
-#include "Text.h"
+#include "linux/Text.h"
 
-#include "app/PathList.h"
+#include "app/core/PathList.h"
 
 #include <unicode/unorm2.h>
 #include <unicode/uvernum.h>

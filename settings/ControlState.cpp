@@ -1,6 +1,6 @@
 // What the controls keep in the settings: a check box its check state, a
 // combo box its text and list or its selection.
-#include "MapData.h"
+#include "settings/MapData.h"
 #include "window/Controls.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "File.h"
+#include "settings/File.h"
 
 #include <cstring>
 

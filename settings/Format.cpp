@@ -1,4 +1,4 @@
-#include "Format.h"
+#include "settings/Format.h"
 
 #include <zlib.h>
 

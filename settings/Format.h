@@ -1,6 +1,6 @@
 #pragma once
 
-#include "File.h"
+#include "settings/File.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "MapData.h"
+#include "settings/MapData.h"
 
-#include "File.h"
-#include "Format.h"
+#include "settings/File.h"
+#include "settings/Format.h"
 
 CMapData::CMapData(std::int32_t header) : header_(header) {}
 

@@ -1,6 +1,6 @@
-#include "SettingsFile.h"
+#include "settings/SettingsFile.h"
 
-#include "Format.h"
+#include "settings/Format.h"
 
 #ifdef _WIN32
 #include <windows.h>

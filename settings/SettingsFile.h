@@ -1,7 +1,7 @@
 #pragma once
 
-#include "File.h"
-#include "MapData.h"
+#include "settings/File.h"
+#include "settings/MapData.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 // What the program owns of the system, each released by its own call when
 // its holder goes: handles, searches, views, shell memory, COM objects.
 
-#include "Held.h"
+#include "shell/Held.h"
 
 #include <boost/intrusive_ptr.hpp>
 

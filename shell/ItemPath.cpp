@@ -1,4 +1,4 @@
-#include "ItemPath.h"
+#include "shell/ItemPath.h"
 
 namespace {
 

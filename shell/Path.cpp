@@ -1,4 +1,4 @@
-#include "Path.h"
+#include "shell/Path.h"
 
 #include <windows.h>
 #include <shlwapi.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ItemPath.h"
+#include "shell/ItemPath.h"
 
 #include <string>
 

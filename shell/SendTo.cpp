@@ -1,7 +1,7 @@
-#include "SendTo.h"
+#include "shell/SendTo.h"
 
-#include "Holders.h"
-#include "Path.h"
+#include "shell/Holders.h"
+#include "shell/Path.h"
 
 #include <windows.h>
 #include <shlobj.h>

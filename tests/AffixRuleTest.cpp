@@ -1,4 +1,4 @@
-#include "app/AffixRule.h"
+#include "app/core/AffixRule.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The resources of the program: the main dialog as the template makes it,
 // the tag menu, the icon group and the manifest.
-#include "app/AffixRule.h"
+#include "app/core/AffixRule.h"
 #include "resource.h"
 #include "PlainDialog.h"
 #include "TagMenuTexts.h"

@@ -1,5 +1,5 @@
-#include "app/PathList.h"
-#include "app/RunReport.h"
+#include "app/core/PathList.h"
+#include "app/core/RunReport.h"
 
 #include <gtest/gtest.h>
 

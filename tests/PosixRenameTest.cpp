@@ -2,7 +2,7 @@
 #include "linux/NamedItems.h"
 #include "linux/PosixItemStore.h"
 #include "linux/Text.h"
-#include "app/RenameRun.h"
+#include "app/core/RenameRun.h"
 #include "support/MemoryItemStore.h"
 
 #include <gtest/gtest.h>

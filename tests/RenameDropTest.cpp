@@ -1,8 +1,8 @@
 // The rename engine in this process: drops built as the shell builds them,
 // real files in a private folder, and a fixed clock.
 #include "app/Brindle.h"
-#include "app/RenameRun.h"
-#include "app/WindowsItemStore.h"
+#include "app/core/RenameRun.h"
+#include "app/stores/WindowsItemStore.h"
 #include "DropBuilder.h"
 #include "TestSupport.h"
 #include "resource.h"

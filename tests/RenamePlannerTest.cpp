@@ -1,7 +1,7 @@
 // The rename planner's decisions over a file system in memory: each row a
 // tree, the paths named in one run, why each ends as it does, and the tree
 // after. The dry run says exactly what the run then does, and moves nothing.
-#include "app/RenameRun.h"
+#include "app/core/RenameRun.h"
 #include "support/MemoryItemStore.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // What a run knows of folders and mounts, without a file system.
-#include "app/FolderNames.h"
-#include "app/MountTable.h"
+#include "app/core/FolderNames.h"
+#include "app/stores/MountTable.h"
 
 #include <gtest/gtest.h>
 

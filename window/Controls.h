@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Window.h"
+#include "window/Window.h"
 
 #include <boost/shared_ptr.hpp>
 

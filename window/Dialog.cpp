@@ -1,4 +1,4 @@
-#include "Dialog.h"
+#include "window/Dialog.h"
 
 std::set<CDialog*> CDialog::s_dialogs;
 

@@ -1,4 +1,4 @@
-#include "Menu.h"
+#include "window/Menu.h"
 
 boost::shared_ptr<CMenu> CMenu::FromResource(int menuId)
 {

@@ -1,4 +1,4 @@
-#include "Window.h"
+#include "window/Window.h"
 
 #include <commctrl.h>
 

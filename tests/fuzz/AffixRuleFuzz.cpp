@@ -1,7 +1,7 @@
 // Random affixes and names: the rule never fails, taking off what it added
 // gives the name back, and two drops in a row give any name back (as the same
 // text, composed or not) unless the first leaves it as it was.
-#include "app/AffixRule.h"
+#include "app/core/AffixRule.h"
 
 #include <cstdint>
 #include <cstdlib>

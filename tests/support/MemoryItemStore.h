@@ -2,7 +2,7 @@
 // A file system in memory for the rename planner's tests: items with
 // identities, links, mounts, names compared with or without regard to case,
 // and failures on demand. Every path lies below C:\t.
-#include "app/ItemStore.h"
+#include "app/core/ItemStore.h"
 
 #include <cwctype>
 #include <map>

@@ -1,6 +1,6 @@
-#include "RunReport.h"
+#include "app/core/RunReport.h"
 
-#include "PathList.h"
+#include "app/core/PathList.h"
 
 namespace {
 

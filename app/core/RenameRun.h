@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AffixRule.h"
-#include "FolderNames.h"
-#include "ItemStore.h"
-#include "RunReport.h"
+#include "app/core/AffixRule.h"
+#include "app/core/FolderNames.h"
+#include "app/core/ItemStore.h"
+#include "app/core/RunReport.h"
 
 #include <map>
 #include <memory>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AffixRule.h"
-#include "NameCheck.h"
-#include "RunReport.h"
+#include "app/core/AffixRule.h"
+#include "app/core/NameCheck.h"
+#include "app/core/RunReport.h"
 
 #include <cstddef>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "PathList.h"
+#include "app/core/PathList.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "MountTable.h"
+#include "app/stores/MountTable.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "FolderNames.h"
+#include "app/core/FolderNames.h"
 
-#include "PathList.h"
+#include "app/core/PathList.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "NameCheck.h"
+#include "app/core/NameCheck.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ItemStore.h"
-#include "MountTable.h"
+#include "app/core/ItemStore.h"
+#include "app/stores/MountTable.h"
 
 #include <memory>
 #include <string>

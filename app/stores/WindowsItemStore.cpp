@@ -1,7 +1,7 @@
-#include "WindowsItemStore.h"
+#include "app/stores/WindowsItemStore.h"
 
-#include "NameCheck.h"
-#include "PathList.h"
+#include "app/core/NameCheck.h"
+#include "app/core/PathList.h"
 #include "shell/Holders.h"
 #include "shell/Path.h"
 

@@ -1,4 +1,4 @@
-#include "AffixRule.h"
+#include "app/core/AffixRule.h"
 
 #include <boost/format.hpp>
 

@@ -1,4 +1,4 @@
-#include "RenameRun.h"
+#include "app/core/RenameRun.h"
 
 #include <boost/container_hash/hash.hpp>
 
