@@ -232,7 +232,7 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
         allRenamed = false;
         return;
     }
-    CRenameRun run(rule, *itemStore, dryRun);
+    CRenameRun run(rule, *itemStore, RunOptions{dryRun, true});
     const std::wstring stop = stopFile.empty() ? std::wstring() : ResolveItemPath(stopFile).Literal();
     bool stopped = false;
     ULONGLONG nextLook = 0;

@@ -322,9 +322,8 @@ std::string FaultSaid(CNamedItems::Fault fault, int error)
 // One run over the items looked at, and how it ends.
 class CRun {
 public:
-    CRun(const Options& options, const std::vector<const char*>& paths, const CNamedItems& named,
-         CRenameRun& run, CPosixItemStore& store)
-        : options_(options), paths_(paths), named_(named), run_(run), store_(store)
+    CRun(const Options& options, const std::vector<const char*>& paths, const CNamedItems& named, CRenameRun& run)
+        : options_(options), paths_(paths), named_(named), run_(run)
     {
         output = &output_;
         output_.GiveUpOn(&stopSignal);
@@ -365,9 +364,7 @@ private:
             everyRenamed_ = false;
             return;
         }
-        store_.Expect(&named_.LookOf(i));
         const ItemResult& result = run_.Rename(path);
-        store_.Expect(nullptr);
         Say(result, i);
         everyRenamed_ = everyRenamed_ && result.Succeeded();
     }
@@ -417,7 +414,6 @@ private:
     const std::vector<const char*>& paths_;
     const CNamedItems& named_;
     CRenameRun& run_;
-    CPosixItemStore& store_;
     COutput output_;
     bool everyRenamed_ = true;
 };
@@ -485,11 +481,12 @@ int main(int argc, char** argv)
     rule.SetWay(options.way);
     rule.KeepOtherForms(true);
     CPosixItemStore store(L"/");
+    store.UseFirstLooks(&named);
     // Never freed: the process ends with the run, and freeing its record of
     // every item one by one would cost a tenth of the run.
-    static CRenameRun& run = *new CRenameRun(rule, store, options.dryRun, false);
+    static CRenameRun& run = *new CRenameRun(rule, store, RunOptions{options.dryRun, false});
     run.Reserve(paths.size());
-    CRun steps(options, paths, named, run, store);
+    CRun steps(options, paths, named, run);
     const int status = steps.Go();
     NotifyUnseen();
     return status;

@@ -131,7 +131,16 @@ bool CNamedItems::Path(std::size_t index, const char* given, std::wstring& path)
     if (!FromSystemBytes(std::string(given + item.nameAt, end - item.nameAt), name))
         return false;
     path = folders_[item.folder].path + name;
+    asked_ = index;
+    askedName_ = std::move(name);
     return true;
+}
+
+const CPosixItemStore::Look* CNamedItems::LookFor(const CItemPath& path) const
+{
+    if (asked_ >= items_.size() || path.Name() != askedName_ || path.Folder() != folders_[items_[asked_].folder].path)
+        return nullptr;
+    return &items_[asked_].look;
 }
 
 std::string CNamedItems::FromHere(const std::wstring& full) const

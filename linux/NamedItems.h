@@ -31,9 +31,12 @@ public:
     Fault Add(const char* given, int& error);
     std::size_t Size() const { return items_.size(); }
     // The full path the run renames it by: its folder as the system found
-    // it, and its name as given; false when the name is not UTF-8.
+    // it, and its name as given; false when the name is not UTF-8. The item
+    // asked for last is the one LookFor answers for.
     bool Path(std::size_t index, const char* given, std::wstring& path) const;
-    const CPosixItemStore::Look& LookOf(std::size_t index) const { return items_[index].look; }
+    // The look at the item a path names, made when the run began, where it
+    // is the item whose path was asked for last; null for any other.
+    const CPosixItemStore::Look* LookFor(const CItemPath& path) const;
     // Whether the path as given leads to its folder without links, so that
     // a new name beside it can be shown as the user wrote the path.
     bool AsWritten(std::size_t index) const { return folders_[items_[index].folder].asWritten; }
@@ -62,4 +65,6 @@ private:
     int lastDescriptor_ = -1;
     std::string lastText_;
     long lastFolder_ = -1;
+    mutable std::size_t asked_ = 0;  // the item whose path was asked for last
+    mutable std::wstring askedName_;
 };

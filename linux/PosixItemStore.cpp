@@ -1,5 +1,7 @@
 #include "linux/PosixItemStore.h"
 
+#include "linux/NamedItems.h"
+
 #include "app/core/PathList.h"
 #include "shell/Held.h"
 
@@ -277,18 +279,16 @@ ItemReason CPosixItemStore::OpenFolderOf(const CItemPath& item, StoredFolder& fo
     folder.identity = IdentityOf(info);
     folder.mount = (info.stx_mask & STATX_MNT_ID) ? static_cast<int>(info.stx_mnt_id) : -1;
     folder.readOnly = fstatvfs(descriptor.Get(), &system) == 0 && (system.f_flag & ST_RDONLY);
-    const auto held = descriptors_.find(folder.identity);
-    if (held != descriptors_.end()) {
-        folder.descriptor = held->second;
-    } else if (descriptors_.size() < kHeldFolders) {
-        descriptors_.emplace(folder.identity, descriptor.Get());
-        folder.descriptor = descriptor.Release();
-    }
+    if (!descriptors_.count(folder.identity) && descriptors_.size() < kHeldFolders)
+        descriptors_.emplace(folder.identity, descriptor.Release());
     return ItemReason::Done;
 }
 
-// Never asked: where names are exact the run lists no folder.
-void CPosixItemStore::ListFolderOf(const CItemPath&, std::vector<std::wstring>&) {}
+// Names are exact: the run keeps no listing, and a move refuses a taken name.
+bool CPosixItemStore::ListFolderOf(const CItemPath&, std::vector<std::wstring>&)
+{
+    return false;
+}
 
 bool CPosixItemStore::LookAt(int folder, const char* name, Look& look, long long folderMount)
 {
@@ -310,10 +310,11 @@ bool CPosixItemStore::LookAt(int folder, const char* name, Look& look, long long
 ItemReason CPosixItemStore::OpenItem(const CItemPath& path, const StoredFolder& folder,
                                      std::unique_ptr<COpenedItem>& item)
 {
-    const int at = folderMoved_ ? -1 : folder.descriptor;
+    const auto held = descriptors_.find(folder.identity);
+    const int at = folderMoved_ || held == descriptors_.end() ? -1 : held->second;
     Look look;
-    if (expected_) {
-        look = *expected_;
+    if (const Look* first = named_ ? named_->LookFor(path) : nullptr) {
+        look = *first;
     } else {
         // By its whole path, the mount is that of the folder the path leads
         // through (a second mount of one folder is another mount).
@@ -326,7 +327,6 @@ ItemReason CPosixItemStore::OpenItem(const CItemPath& path, const StoredFolder& 
         if (!LookAt(at >= 0 ? at : AT_FDCWD, SystemBytes(at >= 0 ? path.Name() : path.Full()).c_str(), look, mount))
             return ReasonFor(errno, false);
     }
-    expected_ = nullptr;
     std::unique_ptr<CPosixOpenedItem> opened(new CPosixOpenedItem);
     opened->folderDescriptor = at;
     opened->identity = look.identity;

@@ -6,6 +6,8 @@
 #include <string>
 #include <unordered_map>
 
+class CNamedItems;
+
 // A mount as /proc/self/mountinfo describes it, and what a dry run learnt
 // of it.
 struct MountFacts {
@@ -31,7 +33,7 @@ public:
     bool Fits(const CItemPath& path) const override;
     bool NamesAreExact() const override { return true; }
     ItemReason OpenFolderOf(const CItemPath& item, StoredFolder& folder) override;
-    void ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names) override;
+    bool ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names) override;
     ItemReason OpenItem(const CItemPath& path, const StoredFolder& folder,
                         std::unique_ptr<COpenedItem>& item) override;
     ItemReason CheckFree(const CItemPath& target) override;
@@ -54,10 +56,11 @@ public:
     // there is none. folderMount: the mount the folder lies on, as its own
     // look found it (-1: unknown).
     static bool LookAt(int folder, const char* name, Look& look, long long folderMount);
-    // The item the next OpenItem opens is the one this look saw, when the
-    // run began (none: look now). A run's first look is then its only one,
-    // and an item's time is the one it had when the run began.
-    void Expect(const Look* look) { expected_ = look; }
+    // The items a user named, found when the run began: an item opened by
+    // the path it was found by is the one that look saw. A run's first look
+    // is then its only one, and an item's time is the one it had when the
+    // run began.
+    void UseFirstLooks(const CNamedItems* named) { named_ = named; }
 
 private:
     // What a dry run learns once per folder and per mount.
@@ -80,7 +83,7 @@ private:
     // Once the run has renamed a folder, paths are walked again: a folder
     // held open may no longer be where a path leads.
     bool folderMoved_ = false;
-    const Look* expected_ = nullptr;
+    const CNamedItems* named_ = nullptr;
     std::unordered_map<std::string, FolderRights> rights_;
     std::map<long long, MountFacts> mounts_;
 };

@@ -89,7 +89,7 @@ std::vector<ItemResult> RunOnce(const std::wstring& affix, AffixPosition positio
 {
     const CAffixRule rule(affix, TagTime{2011, 2, 27, 9, 5, 3}, position, ComposeCanonically);
     const std::unique_ptr<CItemStore> store = given ? nullptr : MakeItemStore();
-    CRenameRun run(rule, given ? *given : *store, dryRun);
+    CRenameRun run(rule, given ? *given : *store, RunOptions{dryRun, true});
     for (const std::wstring& path : paths)
         run.Rename(path);
     return run.Results();

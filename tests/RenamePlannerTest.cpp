@@ -74,7 +74,7 @@ TEST(RenamePlanner, ADryRunForetellsTheRunAndEachItemSaysWhy)
             const Names before = store.Tree();
             const AffixPosition position = row.affix[0] == L'_' ? AffixPosition::End : AffixPosition::Head;
             const CAffixRule rule(row.affix, TagTime{2011, 2, 27, 9, 5, 3}, position, nullptr);
-            CRenameRun run(rule, store, dry);
+            CRenameRun run(rule, store, RunOptions{dry, true});
             for (const std::wstring& name : row.named)
                 run.Rename(name);
             runs[dry ? 0 : 1] = run.Results();

@@ -14,8 +14,6 @@ struct StoredFolder {
     ItemIdentity identity;
     int mount = -1;                   // the Linux mount it lies on, where the store knows
     bool readOnly = false;            // on a mount that takes no change
-    std::wstring resolved;            // under Wine: the path Wine resolves it to
-    int descriptor = -1;              // the POSIX store's own handle on it, where it holds one
 };
 
 // An item a store opened to rename, held open until it goes.
@@ -48,16 +46,16 @@ public:
     // Whether file calls take a path this long.
     virtual bool Fits(const CItemPath& path) const = 0;
     // True where a name is only ever its own spelling and a move refuses
-    // every name that is taken (a link to nothing too): the run then lists no
-    // folder, keeps only the names it changed, and leaves CheckFree to a dry
-    // run.
+    // every name that is taken (a link to nothing too): the run then keeps
+    // only the names it changed, and leaves CheckFree to a dry run.
     virtual bool NamesAreExact() const { return false; }
 
     // The folder a path's item lies in.
     virtual ItemReason OpenFolderOf(const CItemPath& item, StoredFolder& folder) = 0;
-    // The names that folder holds, as the file system lists them; none where
-    // it cannot be listed. (Asked only where names are not exact.)
-    virtual void ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names) = 0;
+    // The names that folder holds, as the file system lists them; false
+    // where the run keeps no listing (names are exact: a name the run did not
+    // change is whatever the disk says).
+    virtual bool ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names) = 0;
     // The item itself, in the folder the store described.
     virtual ItemReason OpenItem(const CItemPath& path, const StoredFolder& folder,
                                 std::unique_ptr<COpenedItem>& item) = 0;

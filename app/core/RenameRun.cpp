@@ -21,8 +21,12 @@ struct CRenameRun::Folder {
     CFolderNames names;
 };
 
-CRenameRun::CRenameRun(const CAffixRule& rule, CItemStore& store, bool dryRun, bool keepResults)
-    : rule_(rule), store_(store), dryRun_(dryRun), keepResults_(keepResults)
+CRenameRun::CRenameRun(const CAffixRule& rule, CItemStore& store, RunOptions options)
+    : rule_(rule),
+      store_(store),
+      dryRun_(options.dryRun),
+      keepResults_(options.keepResults),
+      exactNames_(store.NamesAreExact())
 {
 }
 
@@ -141,9 +145,8 @@ CRenameRun::Folder* CRenameRun::Meet(const CItemPath& where, ItemReason& reason)
         const CItemStore& store = store_;
         const auto key = [&store](const std::wstring& name) { return store.Key(name); };
         std::vector<std::wstring> names;
-        if (!store_.NamesAreExact())
-            store_.ListFolderOf(where, names);
-        folder.reset(new Folder{facts, store_.NamesAreExact() ? CFolderNames() : CFolderNames(names, key)});
+        const bool listed = store_.ListFolderOf(where, names);
+        folder.reset(new Folder{facts, listed ? CFolderNames(names, key) : CFolderNames()});
     }
     folderPaths_.emplace(std::move(literal), folder.get());
     return folder.get();
@@ -223,7 +226,7 @@ ItemResult CRenameRun::Attempt(const CItemPath& given)
         return NamedBefore(earlier->second, given);
     // Where names are exact only folders' paths are kept: an item named
     // again by the same path is in the record of the folder met by it.
-    if (store_.NamesAreExact()) {
+    if (exactNames_) {
         Folder* const known = KnownFolder(given);
         const CFolderNames::Entry* entry = known ? known->names.Find(given.Name()) : nullptr;
         if (entry && entry->state != CFolderNames::State::Present)
@@ -250,7 +253,7 @@ ItemResult CRenameRun::Attempt(const CItemPath& given)
     // hard link. (Where names are exact a file's other names are entries of
     // their own, each a name the user gave: each is renamed.)
     const auto renamed = renamedItems_.find(item->identity);
-    if (renamed != renamedItems_.end() && (item->folder || !store_.NamesAreExact()))
+    if (renamed != renamedItems_.end() && (item->folder || !exactNames_))
         return NamedBefore(renamed->second, given);
     result.from = item->name == from.Name() ? from : from.WithName(item->name);
     result.identity = item->identity;
@@ -322,7 +325,7 @@ ItemReason CRenameRun::CheckMove(const CItemPath& from, const CItemPath& given, 
     if (dryRun_ && there && there->state == CFolderNames::State::Vacated)
         return ItemReason::Done;
     // Where names are exact the move itself refuses a taken one.
-    if (!dryRun_ && store_.NamesAreExact())
+    if (!dryRun_ && exactNames_)
         return ItemReason::Done;
     CItemPath moved;
     return store_.CheckFree(OnDisk(target, moved));
@@ -332,13 +335,13 @@ void CRenameRun::Record(const ItemResult& result, const CItemPath& given, bool l
 {
     folderRenamed_ = folderRenamed_ || leadsOn;
     const std::size_t index = keepResults_ ? results_.size() : outcomes_.size();
-    const std::wstring givenFull = leadsOn || !store_.NamesAreExact() ? given.Full() : std::wstring(),
+    const std::wstring givenFull = leadsOn || !exactNames_ ? given.Full() : std::wstring(),
                        fromFull = givenFull.empty() ? std::wstring() : result.from.Full();
     for (const std::wstring* full : {&givenFull, &fromFull}) {
         if (full->empty() || (full == &fromFull && fromFull == givenFull))
             break;
         renamedPaths_[*full] = index;
-        if (store_.NamesAreExact())
+        if (exactNames_)
             continue;
         std::wstring key = store_.Key(*full);
         if (key != *full)

@@ -12,6 +12,18 @@
 #include <unordered_set>
 #include <vector>
 
+// How a run goes. (A new member: give it a default that keeps what runs do
+// today, and say here who sets it.)
+struct RunOptions {
+    // Asks the store the same questions in the same order and moves nothing.
+    bool dryRun = false;
+    // False: the run keeps of each item only what later ones need (its status,
+    // and a fingerprint of the path it was renamed by), for a caller that
+    // reports each result as it comes (the Linux command line); Results() is
+    // then empty.
+    bool keepResults = true;
+};
+
 // One rename run: renames the named files and folders, each inside its own
 // folder as the rule says, and keeps what became of each. Nothing is ever
 // replaced or copied. A dry run asks the store the same questions in the same
@@ -24,11 +36,7 @@
 // A.txt beside a.txt). The run decides; the store only tells and moves.
 class CRenameRun {
 public:
-    // keepResults false: the run keeps of each item only what later ones
-    // need (its status, and a fingerprint of the path it was renamed by),
-    // for a caller that reports each result as it comes (the Linux command
-    // line); Results() is then empty.
-    CRenameRun(const CAffixRule& rule, CItemStore& store, bool dryRun = false, bool keepResults = true);
+    CRenameRun(const CAffixRule& rule, CItemStore& store, RunOptions options = RunOptions());
     ~CRenameRun();
     CRenameRun(const CRenameRun&) = delete;
     CRenameRun& operator=(const CRenameRun&) = delete;
@@ -83,6 +91,7 @@ private:
     const CAffixRule& rule_;
     CItemStore& store_;
     const bool dryRun_, keepResults_;
+    const bool exactNames_;  // the store's names are only their own spelling
     std::vector<ItemResult> results_;
     std::vector<Outcome> outcomes_;  // where results are not kept
     ItemResult last_;

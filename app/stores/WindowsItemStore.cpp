@@ -432,9 +432,10 @@ ItemReason CWindowsItemStore::OpenFolderOf(const CItemPath& item, StoredFolder& 
     return ItemReason::Done;
 }
 
-void CWindowsItemStore::ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names)
+bool CWindowsItemStore::ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names)
 {
     ListNames(item.LiteralFolder(), names);
+    return true;
 }
 
 ItemReason CWindowsItemStore::OpenItem(const CItemPath& path, const StoredFolder& folder,
@@ -472,8 +473,8 @@ std::size_t CWineItemStore::NameBytes() const
 // and for the mount it lies on.
 void CWineItemStore::Describe(void* handle, StoredFolder& folder) const
 {
-    folder.resolved = ResolvedPath(handle);
-    folder.mount = mounts_.MountOf(UnixPathOf(folder.resolved));
+    const std::wstring& resolved = resolvedFolders_[folder.identity] = ResolvedPath(handle);
+    folder.mount = mounts_.MountOf(UnixPathOf(resolved));
     folder.readOnly = mounts_.IsReadOnly(folder.mount);
 }
 
@@ -497,11 +498,12 @@ ItemReason CWineItemStore::OpenItem(const CItemPath& path, const StoredFolder& f
         opened->name = path.Name();
     else if (!StoredName(path, opened->name))
         return ItemReason::Missing;
-    if (resolved.empty() || folder.resolved.empty())
+    const auto described = resolvedFolders_.find(folder.identity);
+    if (resolved.empty() || described == resolvedFolders_.end() || described->second.empty())
         return ItemReason::Failed;
     opened->mountPoint = mounts_.IsMountPoint(UnixPathOf(resolved));
     const bool itself = WithoutTrailingDotsAndSpaces(resolved) ==
-                        WithoutTrailingDotsAndSpaces(folder.resolved + L"\\" + opened->name);
+                        WithoutTrailingDotsAndSpaces(described->second + L"\\" + opened->name);
     item = std::move(opened);
     return itself ? ItemReason::Done : ItemReason::Link;
 }

@@ -3,6 +3,7 @@
 #include "app/core/ItemStore.h"
 #include "app/stores/MountTable.h"
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -19,7 +20,7 @@ public:
     NameFault CheckNewName(const std::wstring& relative) const override;
     bool Fits(const CItemPath& path) const override;
     ItemReason OpenFolderOf(const CItemPath& item, StoredFolder& folder) override;
-    void ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names) override;
+    bool ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names) override;
     ItemReason OpenItem(const CItemPath& path, const StoredFolder& folder,
                         std::unique_ptr<COpenedItem>& item) override;
     ItemReason CheckFree(const CItemPath&) override { return ItemReason::Done; }
@@ -50,6 +51,8 @@ protected:
 private:
     CMountTable mounts_;
     bool root_ = false;  // the program runs as Linux's root
+    // Where Wine resolves each folder met (links followed), by its identity.
+    mutable std::map<ItemIdentity, std::wstring> resolvedFolders_;
 };
 
 // The store for the system the program runs on: chosen once, at start-up.

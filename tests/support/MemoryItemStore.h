@@ -76,12 +76,16 @@ public:
         folder.mount = items_.at(at).mount;
         return ItemReason::Done;
     }
-    void ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names) override
+    bool ListFolderOf(const CItemPath& item, std::vector<std::wstring>& names) override
     {
+        // Exact names, as on Linux: no listing is kept.
+        if (!caseBlind_)
+            return false;
         const std::wstring at = Find(Plain(item.LiteralFolder()));
         for (const auto& child : items_)
             if (!at.empty() && Parent(child.first) == at && !hidden.count(child.first.substr(kRoot.size() + 1)))
                 names.push_back(child.first.substr(at.size() + 1));
+        return true;
     }
     ItemReason OpenItem(const CItemPath& path, const StoredFolder&, std::unique_ptr<COpenedItem>& item) override
     {
