@@ -66,8 +66,7 @@ void KeepOnScreen(WINDOWPLACEMENT& placement)
 
 CBrindle::CBrindle(const std::vector<std::wstring>& files, const std::wstring& affix, AffixPosition position,
                    std::shared_ptr<CItemStore> store)
-    : pendingFiles(files), commandAffix(affix), commandPosition(position), dryRun(false), insertPos(0),
-      allRenamed(false), itemStore(std::move(store))
+    : pendingFiles(files), commandAffix(affix), commandPosition(position), insertPos(0), itemStore(std::move(store))
 {
 }
 
@@ -214,12 +213,12 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
 {
     std::vector<std::wstring> files;
     files.swap(pendingFiles);  // a run that stops early forgets its paths too
-    lastRun.clear();
+    lastRun.results.clear();
     const std::wstring raw = affix.empty() ? affixBox->GetText() : affix;
     if (raw.empty()) {
         for (const std::wstring& file : files)
-            lastRun.push_back(KeptItem(file, ItemReason::NoAffix));
-        allRenamed = files.empty();
+            lastRun.results.push_back(KeptItem(file, ItemReason::NoAffix));
+        lastRun.allRenamed = files.empty();
         return;
     }
     if (position == AffixPosition::FromDialog)
@@ -227,13 +226,14 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
     affixBox->AddToHistory(raw, HistoryLimit());
 
     const CAffixRule rule(raw, Now(), position, ComposeCanonically);
-    if (!ownFiles.empty() && IsAnItemOf(*itemStore, rule, files, ownFiles)) {
-        ownFileNamed = true;
-        allRenamed = false;
+    if (!commandRun.ownFiles.empty() && IsAnItemOf(*itemStore, rule, files, commandRun.ownFiles)) {
+        lastRun.ownFileNamed = true;
+        lastRun.allRenamed = false;
         return;
     }
-    CRenameRun run(rule, *itemStore, RunOptions{dryRun, true});
-    const std::wstring stop = stopFile.empty() ? std::wstring() : ResolveItemPath(stopFile).Literal();
+    CRenameRun run(rule, *itemStore, RunOptions{commandRun.dryRun, true});
+    const std::wstring stop =
+        commandRun.stopFile.empty() ? std::wstring() : ResolveItemPath(commandRun.stopFile).Literal();
     bool stopped = false;
     ULONGLONG nextLook = 0;
     for (const std::wstring& file : files) {
@@ -249,8 +249,8 @@ void CBrindle::RenameFiles(const std::wstring& affix, AffixPosition position)
         else
             run.Rename(file);
     }
-    lastRun = run.Results();
-    allRenamed = run.AllRenamed();
+    lastRun.results = run.Results();
+    lastRun.allRenamed = run.AllRenamed();
 }
 
 LRESULT CBrindle::OnCommand(WPARAM wParam, LPARAM lParam)
@@ -345,7 +345,7 @@ LRESULT CBrindle::OnDropFiles(WPARAM wParam, LPARAM)
     RenameFiles(std::wstring(), AffixPosition::FromDialog);
     // A drop that renamed nothing leaves the undo of the one before.
     std::vector<ItemResult> moved;
-    std::copy_if(lastRun.begin(), lastRun.end(), std::back_inserter(moved),
+    std::copy_if(lastRun.results.begin(), lastRun.results.end(), std::back_inserter(moved),
                  [](const ItemResult& result) { return result.Moved(); });
     if (!moved.empty()) {
         lastDrop.swap(moved);

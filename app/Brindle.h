@@ -15,6 +15,30 @@
 #include <string>
 #include <vector>
 
+// What a command-line run asks of the dialog's rename runs besides the
+// affix and position. (A drop leaves all of it at its default.)
+struct CommandRun {
+    // A file that, once it exists, stops a rename run between two items.
+    std::wstring stopFile;
+    // Rename runs check everything and move nothing.
+    bool dryRun = false;
+    // Files the run reads or writes besides its items (lists, the affix file,
+    // the result and stop files): a run whose items include one of them
+    // renames nothing.
+    std::vector<std::wstring> ownFiles;
+};
+
+// How the last rename run ended.
+struct RunOutcome {
+    // Every item got its new name; false before any run and after a run cut
+    // short.
+    bool allRenamed = false;
+    // The run renamed nothing: one of its items was one of its own files.
+    bool ownFileNamed = false;
+    // What became of each item.
+    std::vector<ItemResult> results;
+};
+
 // The main dialog: files dropped on it, or named on the command line, get the
 // affix added to or taken off their names.
 class CBrindle : public CDialog {
@@ -40,7 +64,7 @@ public:
 
     // Renames pendingFiles: an empty affix means the affix box's text, and
     // FromDialog the head/end buttons. Ends with pendingFiles empty, and
-    // allRenamed true only when every one of them got its new name.
+    // lastRun.allRenamed true only when every one of them got its new name.
     void RenameFiles(const std::wstring& affix, AffixPosition position);
     // Puts a tag into the affix text at insertPos (at the end when the text
     // is shorter) and moves insertPos past it.
@@ -54,22 +78,10 @@ public:
     boost::shared_ptr<CMenu> tagMenu;
     std::wstring commandAffix;
     AffixPosition commandPosition;
-    // A file that, once it exists, stops a rename run between two items.
-    std::wstring stopFile;
-    // Rename runs check everything and move nothing.
-    bool dryRun;
-    // Files a command-line run reads or writes besides its items (lists, the
-    // affix file, the result and stop files): a run whose items include one of
-    // them renames nothing and sets ownFileNamed.
-    std::vector<std::wstring> ownFiles;
-    bool ownFileNamed = false;
+    CommandRun commandRun;
     int insertPos;
-    // Whether the last rename run renamed every item; false before any run
-    // and after a run cut short.
-    bool allRenamed;
+    RunOutcome lastRun;
     std::shared_ptr<CItemStore> itemStore;
-    // What became of each item of the last rename run.
-    std::vector<ItemResult> lastRun;
     // What the last drop that renamed anything renamed: the undo history, in
     // memory only.
     std::vector<ItemResult> lastDrop;

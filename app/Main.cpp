@@ -74,16 +74,14 @@ int RenameFromCommandLine(CommandLine& commandLine, const std::shared_ptr<CItemS
         allRenamed = false;
     } else if (!commandLine.files.empty()) {
         CBrindle brindle(commandLine.files, commandLine.affix, commandLine.position, store);
-        brindle.stopFile = commandLine.stopFile;
-        brindle.dryRun = commandLine.dryRun;
-        brindle.ownFiles = commandLine.lists;
+        brindle.commandRun = CommandRun{commandLine.stopFile, commandLine.dryRun, commandLine.lists};
         for (const std::wstring* own : {&commandLine.affixFile, &commandLine.resultFile, &commandLine.stopFile})
             if (!own->empty())
-                brindle.ownFiles.push_back(*own);
-        allRenamed = brindle.CreateFromTemplate(CBrindle::TemplateId) && brindle.allRenamed;
-        if (brindle.ownFileNamed)
+                brindle.commandRun.ownFiles.push_back(*own);
+        allRenamed = brindle.CreateFromTemplate(CBrindle::TemplateId) && brindle.lastRun.allRenamed;
+        if (brindle.lastRun.ownFileNamed)
             return 2;
-        results = brindle.lastRun;
+        results = brindle.lastRun.results;
     }
     // A run that ended before it reached them (no dialog could be made) left
     // the rest as they were.
