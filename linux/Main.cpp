@@ -418,6 +418,77 @@ private:
     bool everyRenamed_ = true;
 };
 
+// The affix the run uses: the one given, else the dialog's; false, having
+// said why, when there is none to use.
+bool ChooseAffix(Options& options, std::wstring& affix)
+{
+    if (options.affixGiven && (!FromSystemBytes(options.affix, affix) || affix.empty())) {
+        Tell("the affix " + Shown(options.affix) + " is " +
+             (affix.empty() && !options.affix.empty() ? "not valid UTF-8" : "empty"));
+        return false;
+    }
+    if (!options.affixGiven && !DialogAffix(affix, options.position)) {
+        Tell("no affix: give one with -a AFFIX, or set one in Brindle's dialog; nothing was renamed");
+        return false;
+    }
+    if (options.position == AffixPosition::FromDialog) {
+        std::wstring saved;
+        DialogAffix(saved, options.position);
+    }
+    return true;
+}
+
+// Every item found before anything is renamed; false, having said of each
+// path why, when one names none.
+bool FindItems(const std::vector<const char*>& paths, CNamedItems& named)
+{
+    bool found = true;
+    for (const char* path : paths) {
+        int error = 0;
+        const CNamedItems::Fault fault = named.Add(path, error);
+        if (fault != CNamedItems::Fault::None) {
+            Tell(Shown(path) + ": " + FaultSaid(fault, error));
+            found = false;
+        }
+    }
+    return found;
+}
+
+// The clock's time, once for the whole run.
+TagTime Now()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local = {};
+    localtime_r(&now, &local);
+    return TagTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+// Ctrl-C, SIGTERM and SIGHUP stop the run between two items.
+void StopBetweenItems()
+{
+    struct sigaction action = {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+// Renames the items found, as the options say; the status to end with.
+int Rename(const Options& options, const std::wstring& affix, const std::vector<const char*>& paths,
+           const CNamedItems& named)
+{
+    CAffixRule rule(affix, Now(), options.position, ComposeCanonically);
+    rule.SetWay(options.way);
+    rule.KeepOtherForms(true);
+    CPosixItemStore store(L"/");
+    store.UseFirstLooks(&named);
+    // Never freed: the process ends with the run, and freeing its record of
+    // every item one by one would cost a tenth of the run.
+    static CRenameRun& run = *new CRenameRun(rule, store, RunOptions{options.dryRun, false});
+    run.Reserve(paths.size());
+    return CRun(options, paths, named, run).Go();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -435,59 +506,19 @@ int main(int argc, char** argv)
         return status;
     if (paths.empty())
         return UsageError("no path to rename");
-
-    // Every argument is checked, and every item found, before anything is
-    // renamed.
-    std::wstring affix;
-    bool bad = false;
-    if (options.affixGiven && (!FromSystemBytes(options.affix, affix) || affix.empty())) {
-        Tell("the affix " + Shown(options.affix) + " is " +
-             (affix.empty() && !options.affix.empty() ? "not valid UTF-8" : "empty"));
-        bad = true;
-    }
+    // Every argument is checked before anything is renamed.
     CNamedItems named;
-    for (const char* path : paths) {
-        int error = 0;
-        const CNamedItems::Fault fault = named.Add(path, error);
-        if (fault != CNamedItems::Fault::None) {
-            Tell(Shown(path) + ": " + FaultSaid(fault, error));
-            bad = true;
-        }
-    }
-    if (!bad && !options.affixGiven && !DialogAffix(affix, options.position)) {
-        Tell("no affix: give one with -a AFFIX, or set one in Brindle's dialog; nothing was renamed");
-        bad = true;
-    }
-    if (bad) {
+    std::wstring affix;
+    const bool found = FindItems(paths, named);
+    // A bad affix is said beside bad paths; a missing one only when the
+    // paths are good.
+    const bool affixChosen = (found || options.affixGiven) && ChooseAffix(options, affix);
+    if (!found || !affixChosen) {
         NotifyUnseen();
         return 2;
     }
-    if (options.position == AffixPosition::FromDialog) {
-        std::wstring saved;
-        DialogAffix(saved, options.position);
-    }
-
-    struct sigaction action = {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signal, &action, nullptr);
-
-    const std::time_t now = std::time(nullptr);
-    std::tm local = {};
-    localtime_r(&now, &local);
-    const TagTime clock{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
-    CAffixRule rule(affix, clock, options.position, ComposeCanonically);
-    rule.SetWay(options.way);
-    rule.KeepOtherForms(true);
-    CPosixItemStore store(L"/");
-    store.UseFirstLooks(&named);
-    // Never freed: the process ends with the run, and freeing its record of
-    // every item one by one would cost a tenth of the run.
-    static CRenameRun& run = *new CRenameRun(rule, store, RunOptions{options.dryRun, false});
-    run.Reserve(paths.size());
-    CRun steps(options, paths, named, run);
-    const int status = steps.Go();
+    StopBetweenItems();
+    const int status = Rename(options, affix, paths, named);
     NotifyUnseen();
     return status;
 }
