@@ -77,10 +77,8 @@ bool Stat(int folder, const char* path, struct statx& info)
 std::size_t Utf8Size(const wchar_t* first, const wchar_t* last)
 {
     std::size_t size = 0;
-    for (; first != last; ++first) {
-        const auto code = static_cast<unsigned long>(*first);
-        size += code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 || code > 0x10FFFF ? 3 : 4;
-    }
+    for (; first != last; ++first)
+        size += ::Utf8Size(*first);
     return size;
 }
 

@@ -1,22 +1,13 @@
 #include "app/core/NameCheck.h"
 
+#include "app/core/PathList.h"
+
 namespace {
 
 bool IsForbidden(wchar_t c)
 {
     return static_cast<unsigned long>(c) < 0x20 || c == L':' || c == L'*' || c == L'?' || c == L'"' || c == L'<' ||
            c == L'>' || c == L'|';
-}
-
-// UTF-8 bytes of one UTF-16 unit (a surrogate counts half of its pair's four).
-std::size_t Utf8Bytes(wchar_t c)
-{
-    const auto code = static_cast<unsigned long>(c);
-    if (code < 0x80)
-        return 1;
-    if (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))
-        return 2;
-    return code > 0xFFFF ? 4 : 3;
 }
 
 }  // namespace
@@ -36,7 +27,7 @@ NameFault CheckName(const std::wstring& relative, std::size_t utf8Limit)
             return NameFault::Invalid;
         } else {
             ++units;
-            bytes += Utf8Bytes(relative[i]);
+            bytes += Utf8Size(relative[i]);
         }
     }
     return fault;

@@ -60,6 +60,16 @@ bool AppendUtf8(const char* first, const char* last, std::wstring& out)
     return true;
 }
 
+std::size_t Utf8Size(wchar_t c)
+{
+    const auto code = static_cast<unsigned long>(c);
+    if (code < 0x80)
+        return 1;
+    if (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))
+        return 2;
+    return code > 0xFFFF ? 4 : 3;
+}
+
 void AppendAsUtf8(const std::wstring& text, std::string& out)
 {
     out.reserve(out.size() + text.size());

@@ -25,3 +25,6 @@ bool AppendUtf8(const char* first, const char* last, std::wstring& out);
 // Appends the UTF-8 form of a wide text; a lone surrogate, which UTF-8
 // cannot hold, becomes U+FFFD.
 void AppendAsUtf8(const std::wstring& text, std::string& out);
+// How many bytes a character takes as UTF-8 (where wchar_t is UTF-16, a
+// surrogate counts half of its pair's four).
+std::size_t Utf8Size(wchar_t c);

@@ -1,8 +1,11 @@
-# shellcheck shell=bash disable=SC2154 # repo and caller_locale are the launcher's
+# shellcheck shell=bash
 # What every command of the launcher shares: its messages, names shown as a
 # terminal can show them, the desktop's notifications, the XDG folders, and
 # the packages a command needs. Functions answer through their output, $REPLY
 # or their status; none of them exits.
+
+# shellcheck source=libexec/brindle/shared.bash
+source "${BASH_SOURCE[0]%/*}/shared.bash"
 
 me=brindle
 
@@ -15,14 +18,11 @@ say() {
 # Started from a file manager there is no terminal to read the messages in:
 # they go to the desktop's notifications too, where it has them.
 notify_unseen() {
-    [ ${#said[@]} -gt 0 ] && [ ! -t 2 ] && command -v notify-send >/dev/null 2>&1 || return 0
+    [ ${#said[@]} -gt 0 ] && [ ! -t 2 ] || return 0
     local body
     printf -v body '%s\n' "${said[@]:0:8}"
     [ ${#said[@]} -le 8 ] || body+="... ($((${#said[@]} - 8)) more)"
-    # notify-send reads backslash escapes: a name's own backslashes stay.
-    body=${body//\\/\\\\}
-    env "${caller_locale[@]}" notify-send --app-name=Brindle --icon=brindle "Brindle" "${body%$'\n'}" \
-        >/dev/null 2>&1 || true
+    env "${caller_locale[@]}" "$repo/libexec/brindle/notify" "${body%$'\n'}"
 }
 
 version() {

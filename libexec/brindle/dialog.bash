@@ -1,6 +1,9 @@
-# shellcheck shell=bash disable=SC2154 # repo and caller_locale are the launcher's
+# shellcheck shell=bash
 # ./brindle with no arguments: brindle.exe's dialog under Wine, in the prefix
 # $WINEPREFIX (by default ~/.local/share/brindle/wine), built and set up first.
+
+# shellcheck source=libexec/brindle/shared.bash
+source "${BASH_SOURCE[0]%/*}/shared.bash"
 
 exe=$repo/build/windows/brindle.exe
 

@@ -1,8 +1,11 @@
-# shellcheck shell=bash disable=SC2154 # repo and caller_locale are the launcher's
+# shellcheck shell=bash
 # ./brindle --install: entries for this user's Linux desktop, an application
 # entry that opens the dialog and a "send to" entry for Thunar, Dolphin,
 # Nautilus, Nemo and Caja, each written file recorded so that --uninstall
 # takes exactly those away.
+
+# shellcheck source=libexec/brindle/shared.bash
+source "${BASH_SOURCE[0]%/*}/shared.bash"
 
 # shellcheck source=libexec/brindle/uninstall.bash
 source "$repo/libexec/brindle/uninstall.bash" --
@@ -137,8 +140,7 @@ for name in "\$@"; do
 '*)
         message="'\$name' holds a line break, which the file manager's list of selected items cannot tell apart: nothing was renamed; rename it from the command line"
         echo "brindle: \$message" >&2
-        command -v notify-send >/dev/null 2>&1 &&
-            notify-send --app-name=Brindle --icon=brindle Brindle "\$(printf '%s' "\$message" | sed 's/\\\\/\\\\\\\\/g')"
+        "\${launcher%/*}/libexec/brindle/notify" "\$message"
         exit 1
         ;;
     esac
@@ -153,7 +155,7 @@ if [ -n "\$selected" ]; then
     if [ \$# -ne "\$given" ]; then
         message="a selected name holds a line break: rename it from the command line"
         echo "brindle: \$message" >&2
-        command -v notify-send >/dev/null 2>&1 && notify-send --app-name=Brindle --icon=brindle Brindle "\$message"
+        "\${launcher%/*}/libexec/brindle/notify" "\$message"
         exit 1
     fi
 fi

@@ -1,6 +1,9 @@
-# shellcheck shell=bash disable=SC2154 # repo, native and caller_locale are the launcher's
+# shellcheck shell=bash
 # ./brindle PATH...: the native command line, built when it is missing or
 # older than its sources, and run in the launcher's place.
+
+# shellcheck source=libexec/brindle/shared.bash
+source "${BASH_SOURCE[0]%/*}/shared.bash"
 
 # What the native program is made of: a digest of its sources' bytes, so a
 # checkout that only looks changed (git rewrote its index) is not built again.
@@ -61,7 +64,7 @@ build_native() {
 # it did itself, on a notification too where there is no terminal.
 rename_paths() {
     build_native || return $?
-    export BRINDLE_SETTINGS=$repo/build/windows/brindle.dat
+    export BRINDLE_SETTINGS=$settings
     if [ "${caller_locale[0]}" = -u ]; then unset LC_ALL; else export "${caller_locale[0]}"; fi
     exec "$native" "$@"
 }

@@ -1,6 +1,9 @@
-# shellcheck shell=bash disable=SC2154 # repo and caller_locale are the launcher's
+# shellcheck shell=bash
 # ./brindle --uninstall: removes exactly the files --install wrote, and
 # leaves any changed since.
+
+# shellcheck source=libexec/brindle/shared.bash
+source "${BASH_SOURCE[0]%/*}/shared.bash"
 
 # What --install wrote, each file with its SHA-256: NUL-separated, so any byte
 # in a path survives. (An older launcher wrote "SUM PATH" lines.)
