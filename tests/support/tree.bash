@@ -16,7 +16,9 @@ make_launcher_tree() {
     if [ -e "$repo/build/windows/brindle.exe" ]; then
         cp "$repo/build/windows/brindle.exe" "$1/build/windows/"
     fi
-    cp "$repo/build/linux/brindle" "$1/build/linux/"
+    # The native program the test run builds (the native workflow's, under
+    # the sanitizers), else the one the launcher runs.
+    cp "${BRINDLE_PROGRAM:-$repo/build/linux/brindle}" "$1/build/linux/brindle"
 }
 
 # A Wine prefix for brindle.exe's command line: Wine's null display driver, so
