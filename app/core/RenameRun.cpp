@@ -220,18 +220,9 @@ ItemResult CRenameRun::Attempt(const CItemPath& given)
     };
     if (!given.HasName() || !store_.CanBeNamed(given.Name()))
         return kept(ItemReason::NotAnItem);
-    // Named again exactly as before, or below a folder the run renamed.
-    const auto earlier = renamedPaths_.find(given.Full());
-    if (earlier != renamedPaths_.end())
-        return NamedBefore(earlier->second, given);
-    // Where names are exact only folders' paths are kept: an item named
-    // again by the same path is in the record of the folder met by it.
-    if (exactNames_) {
-        Folder* const known = KnownFolder(given);
-        const CFolderNames::Entry* entry = known ? known->names.Find(given.Name()) : nullptr;
-        if (entry && entry->state != CFolderNames::State::Present)
-            return NamedBefore(entry->result, given);
-    }
+    std::size_t earlier = 0;
+    if (NamedEarlier(given, earlier))
+        return NamedBefore(earlier, given);
     if (InMovedFolder(given))
         return kept(ItemReason::FolderMoved);
     ItemReason reason = ItemReason::Failed;
@@ -257,25 +248,49 @@ ItemResult CRenameRun::Attempt(const CItemPath& given)
         return NamedBefore(renamed->second, given);
     result.from = item->name == from.Name() ? from : from.WithName(item->name);
     result.identity = item->identity;
+    return MoveItem(std::move(result), given, *item, *folder);
+}
 
-    std::wstring newName;
-    reason = NewNameOf(*item, newName, result.affixRemoved);
-    if (reason != ItemReason::Done)
-        return kept(reason);
-    result.to = result.from.Sibling(newName);  // planned, whether or not it can be
-    CItemPath& target = result.to;
-    Folder* into = nullptr;
-    reason = CheckMove(result.from, given, *item, target, *folder, into);
-    if (reason == ItemReason::Done) {
-        CItemPath movedTarget;
-        reason = dryRun_ ? store_.CouldMove(*item, OnDisk(result.from, moved), OnDisk(target, movedTarget))
-                         : store_.Move(*item, result.from, target);
+bool CRenameRun::NamedEarlier(const CItemPath& given, std::size_t& earlier)
+{
+    // Exactly as before, or below a folder the run renamed.
+    const auto path = renamedPaths_.find(given.Full());
+    if (path != renamedPaths_.end()) {
+        earlier = path->second;
+        return true;
     }
-    if (reason != ItemReason::Done)
-        return kept(reason);
-    result.status = dryRun_ ? ItemStatus::WouldRename : ItemStatus::Renamed;
-    result.reason = ItemReason::Done;
-    Record(result, given, item->folder || item->link, *folder, *into);
+    // Where names are exact only folders' paths are kept: an item named
+    // again by the same path is in the record of the folder met by it.
+    if (!exactNames_)
+        return false;
+    Folder* const known = KnownFolder(given);
+    const CFolderNames::Entry* entry = known ? known->names.Find(given.Name()) : nullptr;
+    if (!entry || entry->state == CFolderNames::State::Present)
+        return false;
+    earlier = entry->result;
+    return true;
+}
+
+ItemResult CRenameRun::MoveItem(ItemResult result, const CItemPath& given, COpenedItem& item, Folder& folder)
+{
+    std::wstring newName;
+    ItemReason reason = NewNameOf(item, newName, result.affixRemoved);
+    if (reason == ItemReason::Done) {
+        result.to = result.from.Sibling(newName);  // planned, whether or not it can be
+        Folder* into = nullptr;
+        reason = CheckMove(result.from, given, item, result.to, folder, into);
+        CItemPath moved, movedTarget;
+        if (reason == ItemReason::Done)
+            reason = dryRun_ ? store_.CouldMove(item, OnDisk(result.from, moved), OnDisk(result.to, movedTarget))
+                             : store_.Move(item, result.from, result.to);
+        if (reason == ItemReason::Done) {
+            result.status = dryRun_ ? ItemStatus::WouldRename : ItemStatus::Renamed;
+            result.reason = ItemReason::Done;
+            Record(result, given, item.folder || item.link, folder, *into);
+            return result;
+        }
+    }
+    result.reason = reason;
     return result;
 }
 

@@ -63,7 +63,13 @@ private:
     struct IdentityHash {
         std::size_t operator()(const ItemIdentity& identity) const;
     };
+    // Finds the item a path names and moves it, or says why not.
     ItemResult Attempt(const CItemPath& given);
+    // Whether the run renamed the item a path names already, by that path
+    // (or one below a folder it renamed): the index of that result.
+    bool NamedEarlier(const CItemPath& given, std::size_t& earlier);
+    // Gives an opened item its new name, as the rule and the store allow.
+    ItemResult MoveItem(ItemResult result, const CItemPath& given, COpenedItem& item, Folder& folder);
     // Named before: again by the same spelling, else the same item by another.
     ItemResult NamedBefore(std::size_t earlier, const CItemPath& given) const;
     bool InMovedFolder(const CItemPath& path);
