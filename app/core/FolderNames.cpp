@@ -31,7 +31,11 @@ const CFolderNames::Entry* CFolderNames::Find(const std::wstring& name) const
 {
     if (!key_) {
         const auto changed = changed_.find(Utf8(name));
-        return changed == changed_.end() ? nullptr : &changed->second;
+        if (changed == changed_.end())
+            return nullptr;
+        found_.state = changed->second.state;
+        found_.result = changed->second.result;
+        return &found_;
     }
     auto exact = present_.find(name);
     if (exact != present_.end())
@@ -59,7 +63,7 @@ bool CFolderNames::IsFree(const std::wstring& name) const
 void CFolderNames::Vacate(const std::wstring& name, std::size_t result)
 {
     if (!key_) {
-        changed_[Utf8(name)] = Entry{std::wstring(), State::Vacated, result};
+        changed_[Utf8(name)] = Change{State::Vacated, result};
         return;
     }
     const auto exact = present_.find(name);
@@ -75,7 +79,7 @@ void CFolderNames::Vacate(const std::wstring& name, std::size_t result)
 void CFolderNames::Add(const std::wstring& name, std::size_t result)
 {
     if (!key_) {
-        changed_[Utf8(name)] = Entry{std::wstring(), State::Added, result};
+        changed_[Utf8(name)] = Change{State::Added, result};
         return;
     }
     present_[name] = entries_.size();

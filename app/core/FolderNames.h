@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+
+#include <boost/unordered/unordered_flat_map.hpp>
 #include <vector>
 
 // What a run knows of the names in one folder: those it held when the run
@@ -35,7 +37,8 @@ public:
     CFolderNames() = default;
 
     // The entry a given name names; null when none does. An item there now
-    // comes before one the run moved away.
+    // comes before one the run moved away. (Of a folder not listed: valid
+    // until the next call.)
     const Entry* Find(const std::wstring& name) const;
     // True when no item there now has the name's key.
     bool IsFree(const std::wstring& name) const;
@@ -50,6 +53,12 @@ private:
     std::unordered_map<std::wstring, std::vector<std::size_t>> byKey_;
     KeyOf key_;  // none where the folder is not listed
     // A folder not listed: each name the run changed (as UTF-8, which most
-    // names fit without a block of their own) and what it is now.
-    std::unordered_map<std::string, Entry> changed_;
+    // names fit without a block of their own) and what it is now, in one
+    // flat table: a run over a million names keeps two entries each.
+    struct Change {
+        State state;
+        std::size_t result;
+    };
+    boost::unordered_flat_map<std::string, Change> changed_;
+    mutable Entry found_;
 };

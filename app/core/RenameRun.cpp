@@ -38,6 +38,7 @@ void CRenameRun::Reserve(std::size_t count)
         results_.reserve(count);
     else
         outcomes_.reserve(count);
+    renamedItems_.reserve(count);
 }
 
 const ItemResult& CRenameRun::Store(ItemResult result)
@@ -260,8 +261,10 @@ bool CRenameRun::NamedEarlier(const CItemPath& given, std::size_t& earlier)
         return true;
     }
     // Where names are exact only folders' paths are kept: an item named
-    // again by the same path is in the record of the folder met by it.
-    if (!exactNames_)
+    // again by the same path is in the record of the folder met by it. (The
+    // folder's own record answers that too, once the run has met it, unless
+    // the run renamed a folder since.)
+    if (!exactNames_ || !folderRenamed_)
         return false;
     Folder* const known = KnownFolder(given);
     const CFolderNames::Entry* entry = known ? known->names.Find(given.Name()) : nullptr;
@@ -335,12 +338,12 @@ ItemReason CRenameRun::CheckMove(const CItemPath& from, const CItemPath& given, 
         return ItemReason::OtherVolume;
     if (folder.facts.readOnly)
         return ItemReason::ReadOnly;
-    // A name a dry run would have freed is still taken on the disk.
-    const CFolderNames::Entry* there = into->names.Find(target.Name());
-    if (dryRun_ && there && there->state == CFolderNames::State::Vacated)
-        return ItemReason::Done;
     // Where names are exact the move itself refuses a taken one.
     if (!dryRun_ && exactNames_)
+        return ItemReason::Done;
+    // A name a dry run would have freed is still taken on the disk.
+    const CFolderNames::Entry* there = dryRun_ ? into->names.Find(target.Name()) : nullptr;
+    if (there && there->state == CFolderNames::State::Vacated)
         return ItemReason::Done;
     CItemPath moved;
     return store_.CheckFree(OnDisk(target, moved));

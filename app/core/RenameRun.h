@@ -10,6 +10,8 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+
+#include <boost/unordered/unordered_flat_map.hpp>
 #include <vector>
 
 // How a run goes. (A new member: give it a default that keeps what runs do
@@ -106,7 +108,7 @@ private:
     // the path itself.
     std::unordered_map<std::wstring, std::size_t> renamedPaths_;
     std::unordered_set<std::wstring> renamedKeys_;
-    std::unordered_map<ItemIdentity, std::size_t, IdentityHash> renamedItems_;
+    boost::unordered_flat_map<ItemIdentity, std::size_t, IdentityHash> renamedItems_;
     std::map<ItemIdentity, std::unique_ptr<Folder>> folders_;
     std::unordered_map<std::wstring, Folder*> folderPaths_;  // by literal path
     std::wstring lastFolderPath_;                            // the last one asked for, as shown
