@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cctype>
+#include <dirent.h>
 #include <climits>
 #include <cstdio>
 #include <ctime>
@@ -93,6 +94,7 @@ class CPosixOpenedItem : public COpenedItem {
 public:
     unsigned long long attributes = 0;
     unsigned owner = 0;
+    long long mount = -1;       // the mount its folder lies on
     int folderDescriptor = -1;  // the store's, where it holds one
 };
 
@@ -173,6 +175,8 @@ bool OverlayKeepsInPlace(const MountFacts& facts, const std::string& path)
 }
 
 const std::size_t kHeldFolders = 256;
+// A dry run reads a folder whole once it has asked of this many names in it.
+const unsigned kAskedBeforeListing = 16;
 
 }  // namespace
 
@@ -257,6 +261,11 @@ bool CPosixItemStore::Fits(const CItemPath& path) const
     return Utf8Size(full.data(), full.data() + full.size()) < PATH_MAX;
 }
 
+CPosixItemStore::CPosixItemStore(const std::wstring& current)
+    : current_(CItemPath::ResolvePosix(L".", current)), user_(geteuid())
+{
+}
+
 CPosixItemStore::~CPosixItemStore()
 {
     for (const auto& held : descriptors_)
@@ -335,13 +344,32 @@ ItemReason CPosixItemStore::OpenItem(const CItemPath& path, const StoredFolder& 
     opened->folder = look.folder;
     opened->link = look.link;
     opened->mountPoint = look.mountPoint;
+    opened->mount = folder.mount;
     item = std::move(opened);
     return ItemReason::Done;
 }
 
-// A dry run's question: the move itself refuses a taken name.
+// A dry run's question: the move itself refuses a taken name. A folder asked
+// of often is read once (a few system calls for thousands of names), and
+// its names answer from then on; the run's own changes are the planner's.
 ItemReason CPosixItemStore::CheckFree(const CItemPath& target)
 {
+    const std::string folder = SystemBytes(target.LiteralFolder());
+    Listing& listing = listings_[folder];
+    if (!listing.read && ++listing.asked > kAskedBeforeListing) {
+        listing.read = true;
+        if (DIR* const entries = opendir(folder.c_str())) {
+            while (const dirent* entry = readdir(entries))
+                listing.names.insert(entry->d_name);
+            closedir(entries);
+        } else {
+            listing.names.clear();
+            listing.read = false;
+            listing.asked = 0;
+        }
+    }
+    if (listing.read)
+        return listing.names.count(SystemBytes(target.Name())) ? ItemReason::Taken : ItemReason::Done;
     struct stat info;
     if (lstat(SystemBytes(target.Full()).c_str(), &info) == 0)
         return ItemReason::Taken;
@@ -369,10 +397,7 @@ const CPosixItemStore::FolderRights& CPosixItemStore::RightsOf(const std::string
 ItemReason CPosixItemStore::MountCanMove(const COpenedItem& item, const std::string& path)
 {
     const auto& opened = static_cast<const CPosixOpenedItem&>(item);
-    struct statx info;
-    const long long mount = Stat(AT_FDCWD, path.c_str(), info) && (info.stx_mask & STATX_MNT_ID)
-                                ? static_cast<long long>(info.stx_mnt_id)
-                                : -1;
+    const long long mount = opened.mount;
     auto known = mounts_.find(mount);
     if (known == mounts_.end()) {
         MountFacts answers = FactsOf(mount);
@@ -404,8 +429,7 @@ ItemReason CPosixItemStore::CouldMove(const COpenedItem& item, const CItemPath& 
     const FolderRights& rights = RightsOf(SystemBytes(from.LiteralFolder()));
     if (rights.change != ItemReason::Done)
         return rights.change;
-    const uid_t user = geteuid();
-    if (rights.sticky && user != 0 && user != opened.owner && user != rights.owner)
+    if (rights.sticky && user_ != 0 && user_ != opened.owner && user_ != rights.owner)
         return ItemReason::Denied;
     const std::string path = SystemBytes(from.Full());
     if (!to.InFolderOf(from)) {

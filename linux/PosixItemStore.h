@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 class CNamedItems;
 
@@ -21,7 +22,7 @@ struct MountFacts {
 class CPosixItemStore : public CItemStore {
 public:
     // current: the full path relative paths start from.
-    explicit CPosixItemStore(const std::wstring& current) : current_(CItemPath::ResolvePosix(L".", current)) {}
+    explicit CPosixItemStore(const std::wstring& current);
     ~CPosixItemStore() override;
     CPosixItemStore(const CPosixItemStore&) = delete;
     CPosixItemStore& operator=(const CPosixItemStore&) = delete;
@@ -86,6 +87,14 @@ private:
     const CNamedItems* named_ = nullptr;
     std::unordered_map<std::string, FolderRights> rights_;
     std::map<long long, MountFacts> mounts_;
+    // The names of each folder a dry run asked of often, read once.
+    struct Listing {
+        unsigned asked = 0;
+        bool read = false;
+        std::unordered_set<std::string> names;
+    };
+    std::unordered_map<std::string, Listing> listings_;
+    unsigned user_;  // the user the run acts as
 };
 
 // A path's bytes for the system; a name's text back from them (false when
