@@ -10,10 +10,12 @@
 #include <fcntl.h>
 #include <getopt.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -454,6 +456,26 @@ bool FindItems(const std::vector<const char*>& paths, CNamedItems& named)
     return found;
 }
 
+// How many folders the finding and the run may each hold open: a run over
+// many folders looks at and renames each item by its name in a folder held
+// open. As many as the system lets this user open, less some to spare.
+std::size_t FoldersToHold()
+{
+    static const std::size_t folders = [] {
+        struct rlimit limit;
+        if (getrlimit(RLIMIT_NOFILE, &limit) != 0)
+            return std::size_t(256);
+        if (limit.rlim_cur < limit.rlim_max) {
+            limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, 65536);
+            setrlimit(RLIMIT_NOFILE, &limit);
+            getrlimit(RLIMIT_NOFILE, &limit);
+        }
+        const rlim_t spare = 64, each = limit.rlim_cur > 2 * spare ? (limit.rlim_cur - spare) / 2 : 16;
+        return static_cast<std::size_t>(std::min<rlim_t>(each, 16384));
+    }();
+    return folders;
+}
+
 // The clock's time, once for the whole run.
 TagTime Now()
 {
@@ -480,10 +502,12 @@ int Rename(const Options& options, const std::wstring& affix, const std::vector<
     CAffixRule rule(affix, Now(), options.position, ComposeCanonically);
     rule.SetWay(options.way);
     rule.KeepOtherForms(true);
-    CPosixItemStore store(L"/");
-    store.UseFirstLooks(&named);
     // Never freed: the process ends with the run, and freeing its record of
-    // every item one by one would cost a tenth of the run.
+    // every item one by one (or closing each folder held) would cost a
+    // tenth of the run.
+    static CPosixItemStore& store = *new CPosixItemStore(L"/");
+    store.UseFirstLooks(&named);
+    store.HoldAtMost(FoldersToHold());
     static CRenameRun& run = *new CRenameRun(rule, store, RunOptions{options.dryRun, false});
     run.Reserve(paths.size());
     return CRun(options, paths, named, run).Go();
@@ -506,8 +530,10 @@ int main(int argc, char** argv)
         return status;
     if (paths.empty())
         return UsageError("no path to rename");
-    // Every argument is checked before anything is renamed.
-    CNamedItems named;
+    // Every argument is checked before anything is renamed. (Never freed,
+    // as the run.)
+    static CNamedItems& named = *new CNamedItems;
+    named.HoldAtMost(FoldersToHold());
     std::wstring affix;
     const bool found = FindItems(paths, named);
     // A bad affix is said beside bad paths; a missing one only when the

@@ -35,6 +35,27 @@ std::string AsWrittenFrom(const std::string& current, const std::string& text)
     return path;
 }
 
+// Where the folder open as descriptor lies: as the kernel names it (one
+// call), else as realpath finds it from the text.
+bool RealPath(int descriptor, const std::string& text, std::string& path)
+{
+    char link[PATH_MAX + 1];
+    const std::string self = "/proc/self/fd/" + std::to_string(descriptor);
+    const ssize_t size = readlink(self.c_str(), link, PATH_MAX);
+    if (size > 0 && link[0] == '/' && static_cast<std::size_t>(size) < PATH_MAX) {
+        path.assign(link, static_cast<std::size_t>(size));
+        // A folder removed or out of reach is marked so: not a path.
+        if (path.find(" (deleted)") == std::string::npos && path.compare(0, 1, "/") == 0)
+            return true;
+    }
+    char* const real = realpath(text.c_str(), nullptr);
+    if (!real)
+        return false;
+    path = real;
+    std::free(real);
+    return true;
+}
+
 }  // namespace
 
 CNamedItems::CNamedItems()
@@ -46,40 +67,61 @@ CNamedItems::CNamedItems()
 
 CNamedItems::~CNamedItems()
 {
-    if (lastDescriptor_ >= 0)
-        close(lastDescriptor_);
+    if (passing_ >= 0)
+        close(passing_);
+    for (const Folder& folder : folders_)
+        if (folder.descriptor >= 0)
+            close(folder.descriptor);
 }
 
 long CNamedItems::FolderOf(const std::string& text)
 {
     if (lastFolder_ >= 0 && text == lastText_)
         return lastFolder_;
+    lastText_ = text;
+    const auto known = folderIndex_.find(text);
+    if (known != folderIndex_.end() && folders_[known->second].descriptor >= 0) {
+        lastDescriptor_ = folders_[known->second].descriptor;
+        return lastFolder_ = known->second;
+    }
     // Opened as the kernel opens it: links followed, ".." from where a link
-    // leads; then named by where it lies.
+    // leads; then named by where it lies. Held open while there is room (a
+    // list may come back to a folder again and again), else until the next.
+    lastFolder_ = -1;
     const int descriptor = open(text.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
         return -1;
-    if (lastDescriptor_ >= 0)
-        close(lastDescriptor_);
+    const bool hold = held_ < holdAtMost_;
+    if (!hold) {
+        if (passing_ >= 0)
+            close(passing_);
+        passing_ = descriptor;
+    }
+    held_ += hold;
     lastDescriptor_ = descriptor;
-    lastText_ = text;
-    const auto known = folderIndex_.find(text);
-    if (known != folderIndex_.end())
+    if (known != folderIndex_.end()) {
+        if (hold)
+            folders_[known->second].descriptor = descriptor;
         return lastFolder_ = known->second;
-    char* const real = realpath(text.c_str(), nullptr);
-    if (!real)
-        return -1;
+    }
     Folder folder;
-    std::string path = real;
-    std::free(real);
+    std::string path;
+    if (!RealPath(descriptor, text, path) || !CPosixItemStore::LookAtFolder(descriptor, folder.facts)) {
+        const int error = errno;
+        if (hold) {
+            close(descriptor);
+            --held_;
+        }
+        errno = error;
+        return -1;
+    }
     if (path.back() != '/')
         path += '/';
     folder.asWritten = !current_.empty() && AsWrittenFrom(current_, text) == path;
     folder.path = FolderText(path);
-    struct statx info;
-    if (statx(descriptor, "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, STATX_MNT_ID, &info) == 0 &&
-        (info.stx_mask & STATX_MNT_ID))
-        folder.mount = static_cast<long long>(info.stx_mnt_id);
+    folder.mount = folder.facts.mount;
+    folder.descriptor = hold ? descriptor : -1;
+    folderPaths_.emplace(folder.path, static_cast<std::uint32_t>(folders_.size()));
     folders_.push_back(std::move(folder));
     folderIndex_.emplace(text, static_cast<std::uint32_t>(folders_.size() - 1));
     return lastFolder_ = static_cast<long>(folders_.size() - 1);
@@ -119,6 +161,16 @@ CNamedItems::Fault CNamedItems::Add(const char* given, int& error)
     item.folder = static_cast<std::uint32_t>(folder);
     items_.push_back(item);
     return Fault::None;
+}
+
+bool CNamedItems::FolderFound(const std::wstring& path, StoredFolder& facts, int& descriptor) const
+{
+    const auto found = folderPaths_.find(path);
+    if (found == folderPaths_.end())
+        return false;
+    facts = folders_[found->second].facts;
+    descriptor = folders_[found->second].descriptor;
+    return true;
 }
 
 bool CNamedItems::Path(std::size_t index, const char* given, std::wstring& path) const

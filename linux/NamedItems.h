@@ -17,6 +17,8 @@ public:
     ~CNamedItems();
     CNamedItems(const CNamedItems&) = delete;
     CNamedItems& operator=(const CNamedItems&) = delete;
+    // How many folders it may hold open at once.
+    void HoldAtMost(std::size_t folders) { holdAtMost_ = folders; }
 
     enum class Fault {
         None,
@@ -40,6 +42,9 @@ public:
     // Whether the path as given leads to its folder without links, so that
     // a new name beside it can be shown as the user wrote the path.
     bool AsWritten(std::size_t index) const { return folders_[items_[index].folder].asWritten; }
+    // What a folder found is, and its descriptor where it is held open
+    // (-1 where not); false for a path that is not a folder found.
+    bool FolderFound(const std::wstring& path, StoredFolder& facts, int& descriptor) const;
     // A full path as a user reads it best: from the current folder where it
     // lies below it.
     std::string FromHere(const std::wstring& full) const;
@@ -49,6 +54,8 @@ private:
         std::wstring path;  // ends in "/"
         long long mount = -1;
         bool asWritten = false;
+        int descriptor = -1;  // held open, where there was room
+        StoredFolder facts;
     };
     struct Item {
         std::uint32_t folder;
@@ -59,10 +66,13 @@ private:
     long FolderOf(const std::string& text);
 
     std::vector<Folder> folders_;
-    std::unordered_map<std::string, std::uint32_t> folderIndex_;
+    std::unordered_map<std::string, std::uint32_t> folderIndex_;  // by the text given
+    std::unordered_map<std::wstring, std::uint32_t> folderPaths_;  // by its full path
     std::vector<Item> items_;
     std::string current_;  // ends in "/"
     int lastDescriptor_ = -1;
+    int passing_ = -1;  // the last folder opened beyond the room to hold them
+    std::size_t held_ = 0, holdAtMost_ = 256;
     std::string lastText_;
     long lastFolder_ = -1;
     mutable std::size_t asked_ = 0;  // the item whose path was asked for last

@@ -174,7 +174,6 @@ bool OverlayKeepsInPlace(const MountFacts& facts, const std::string& path)
     return false;
 }
 
-const std::size_t kHeldFolders = 256;
 // A dry run reads a folder whole once it has asked of this many names in it.
 const unsigned kAskedBeforeListing = 16;
 
@@ -269,24 +268,41 @@ CPosixItemStore::CPosixItemStore(const std::wstring& current)
 CPosixItemStore::~CPosixItemStore()
 {
     for (const auto& held : descriptors_)
-        close(held.second);
+        if (!borrowed_.count(held.second))
+            close(held.second);
+}
+
+bool CPosixItemStore::LookAtFolder(int descriptor, StoredFolder& folder)
+{
+    struct statx info;
+    struct statvfs system;
+    if (statx(descriptor, "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_MNT_ID, &info) != 0)
+        return false;
+    folder.identity = IdentityOf(info);
+    folder.mount = (info.stx_mask & STATX_MNT_ID) ? static_cast<int>(info.stx_mnt_id) : -1;
+    folder.readOnly = fstatvfs(descriptor, &system) == 0 && (system.f_flag & ST_RDONLY);
+    return true;
 }
 
 ItemReason CPosixItemStore::OpenFolderOf(const CItemPath& item, StoredFolder& folder)
 {
+    // A folder found when the run began, and held open there, as it was
+    // found (until the run renames a folder).
+    int found = -1;
+    if (named_ && !folderMoved_ && named_->FolderFound(item.Folder(), folder, found)) {
+        if (found >= 0 && !descriptors_.count(folder.identity)) {
+            descriptors_.emplace(folder.identity, found);
+            borrowed_.insert(found);
+        }
+        return ItemReason::Done;
+    }
     // The folder a path leads through, links followed; then what that very
     // folder is.
     CHeld<DescriptorTraits> descriptor(
         open(SystemBytes(item.LiteralFolder()).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    struct statx info;
-    struct statvfs system;
-    if (!descriptor.IsOpen() ||
-        statx(descriptor.Get(), "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_MNT_ID, &info) != 0)
+    if (!descriptor.IsOpen() || !LookAtFolder(descriptor.Get(), folder))
         return ReasonFor(errno, false);
-    folder.identity = IdentityOf(info);
-    folder.mount = (info.stx_mask & STATX_MNT_ID) ? static_cast<int>(info.stx_mnt_id) : -1;
-    folder.readOnly = fstatvfs(descriptor.Get(), &system) == 0 && (system.f_flag & ST_RDONLY);
-    if (!descriptors_.count(folder.identity) && descriptors_.size() < kHeldFolders)
+    if (!descriptors_.count(folder.identity) && descriptors_.size() < holdAtMost_)
         descriptors_.emplace(folder.identity, descriptor.Release());
     return ItemReason::Done;
 }

@@ -57,11 +57,16 @@ public:
     // there is none. folderMount: the mount the folder lies on, as its own
     // look found it (-1: unknown).
     static bool LookAt(int folder, const char* name, Look& look, long long folderMount);
+    // What the folder open as descriptor is; false, with errno, when it
+    // cannot be looked at.
+    static bool LookAtFolder(int descriptor, StoredFolder& folder);
     // The items a user named, found when the run began: an item opened by
     // the path it was found by is the one that look saw. A run's first look
     // is then its only one, and an item's time is the one it had when the
     // run began.
     void UseFirstLooks(const CNamedItems* named) { named_ = named; }
+    // How many folders it may hold open at once.
+    void HoldAtMost(std::size_t folders) { holdAtMost_ = folders; }
 
 private:
     // What a dry run learns once per folder and per mount.
@@ -95,6 +100,8 @@ private:
     };
     std::unordered_map<std::string, Listing> listings_;
     unsigned user_;  // the user the run acts as
+    std::size_t holdAtMost_ = 256;
+    std::unordered_set<int> borrowed_;  // the finder's descriptors: it closes them
 };
 
 // A path's bytes for the system; a name's text back from them (false when
