@@ -158,6 +158,13 @@ std::size_t CAffixRule::CarriedInAnotherForm(const std::wstring& base) const
     if (!normalize_ || (IsAscii(base) && IsAscii(expanded_)))
         return std::wstring::npos;
     const std::wstring whole = normalize_(base);
+    // The composed name must show the composed affix at its edge: one
+    // composition a name decides most names.
+    if (whole.size() < normalizedLength_)
+        return std::wstring::npos;
+    const auto shown = head_ ? whole.begin() : whole.end() - static_cast<std::ptrdiff_t>(normalizedLength_);
+    if (!boost::regex_match(shown, shown + static_cast<std::ptrdiff_t>(normalizedLength_), normalizedPattern_))
+        return std::wstring::npos;
     // Decomposition makes a character at most a few units longer.
     const std::size_t longest = std::min(base.size(), 4 * normalizedLength_ + 8);
     for (std::size_t k = 1; k <= longest; ++k) {
