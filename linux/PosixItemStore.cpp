@@ -92,7 +92,7 @@ struct DescriptorTraits {
 
 class CPosixOpenedItem : public COpenedItem {
 public:
-    unsigned long long attributes = 0;
+    bool fixed = false;  // immutable or append-only
     unsigned owner = 0;
     long long mount = -1;       // the mount its folder lies on
     int folderDescriptor = -1;  // the store's, where it holds one
@@ -320,11 +320,12 @@ bool CPosixItemStore::LookAt(int folder, const char* name, Look& look, long long
         return false;
     look.identity = IdentityOf(info);
     look.written = info.stx_mtime.tv_sec;
-    look.attributes = info.stx_attributes & info.stx_attributes_mask;
+    const unsigned long long attributes = info.stx_attributes & info.stx_attributes_mask;
+    look.fixed = (attributes & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND)) != 0;
     look.owner = info.stx_uid;
     look.folder = S_ISDIR(info.stx_mode);
     look.link = S_ISLNK(info.stx_mode);
-    look.mountPoint = (look.attributes & STATX_ATTR_MOUNT_ROOT) != 0 ||
+    look.mountPoint = (attributes & STATX_ATTR_MOUNT_ROOT) != 0 ||
                       ((info.stx_mask & STATX_MNT_ID) && folderMount >= 0 &&
                        static_cast<long long>(info.stx_mnt_id) != folderMount);
     return true;
@@ -355,7 +356,7 @@ ItemReason CPosixItemStore::OpenItem(const CItemPath& path, const StoredFolder& 
     opened->identity = look.identity;
     opened->name = path.Name();
     opened->written = look.written;
-    opened->attributes = look.attributes;
+    opened->fixed = look.fixed;
     opened->owner = look.owner;
     opened->folder = look.folder;
     opened->link = look.link;
@@ -440,7 +441,7 @@ ItemReason CPosixItemStore::MountCanMove(const COpenedItem& item, const std::str
 ItemReason CPosixItemStore::CouldMove(const COpenedItem& item, const CItemPath& from, const CItemPath& to)
 {
     const auto& opened = static_cast<const CPosixOpenedItem&>(item);
-    if (opened.attributes & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND))
+    if (opened.fixed)
         return ItemReason::Denied;
     const FolderRights& rights = RightsOf(SystemBytes(from.LiteralFolder()));
     if (rights.change != ItemReason::Done)

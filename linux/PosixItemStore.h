@@ -7,6 +7,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include <boost/unordered/unordered_flat_set.hpp>
+
 class CNamedItems;
 
 // A mount as /proc/self/mountinfo describes it, and what a dry run learnt
@@ -44,13 +46,14 @@ public:
     bool LocalTime(const COpenedItem& item, TagTime& time) const override;
 
     // What a look at an item found (the item itself, a link as a link).
+    // (Kept for every item named: as small as it can be.)
     struct Look {
         ItemIdentity identity;
         long long written = 0;
-        unsigned long long attributes = 0;
         unsigned owner = 0;
         bool folder = false, link = false;
         bool mountPoint = false;  // a file system is mounted on it
+        bool fixed = false;       // immutable or append-only: Linux refuses to rename it
     };
     // The item called name in the folder open as folder (or a path from
     // the current folder, where folder is AT_FDCWD); false, with errno, when
@@ -96,7 +99,7 @@ private:
     struct Listing {
         unsigned asked = 0;
         bool read = false;
-        std::unordered_set<std::string> names;
+        boost::unordered_flat_set<std::string> names;
     };
     std::unordered_map<std::string, Listing> listings_;
     unsigned user_;  // the user the run acts as

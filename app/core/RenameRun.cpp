@@ -38,7 +38,9 @@ void CRenameRun::Reserve(std::size_t count)
         results_.reserve(count);
     else
         outcomes_.reserve(count);
-    renamedItems_.reserve(count);
+    // Where names are exact only folders are kept by identity.
+    if (!exactNames_)
+        renamedItems_.reserve(count);
 }
 
 const ItemResult& CRenameRun::Store(ItemResult result)
@@ -365,7 +367,11 @@ void CRenameRun::Record(const ItemResult& result, const CItemPath& given, bool l
         if (key != *full)
             renamedKeys_.insert(std::move(key));
     }
-    renamedItems_.emplace(result.identity, index);
+    // Where names are exact a file reached again is found by its folder's
+    // record (a hard link's other name is an entry of its own): only folders,
+    // which a path may be reached through, are kept by identity.
+    if (leadsOn || !exactNames_)
+        renamedItems_.emplace(result.identity, index);
     folder.names.Vacate(result.from.Name(), index);
     into.names.Add(result.to.Name(), index);
     // A dry run leaves a folder where it was: paths below its new name are
