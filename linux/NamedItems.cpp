@@ -44,8 +44,8 @@ bool RealPath(int descriptor, const std::string& text, std::string& path)
     const ssize_t size = readlink(self.c_str(), link, PATH_MAX);
     if (size > 0 && link[0] == '/' && static_cast<std::size_t>(size) < PATH_MAX) {
         path.assign(link, static_cast<std::size_t>(size));
-        // A folder removed or out of reach is marked so: not a path.
-        if (path.find(" (deleted)") == std::string::npos && path.compare(0, 1, "/") == 0)
+        // A folder removed is marked so: not a path.
+        if (path.find(" (deleted)") == std::string::npos)
             return true;
     }
     char* const real = realpath(text.c_str(), nullptr);

@@ -208,14 +208,10 @@ std::wstring FolderText(const std::string& bytes)
         return text;
     // Byte by byte where a sequence does not decode.
     for (const char* at = first; at != last;) {
-        const auto lead = static_cast<unsigned char>(*at);
-        const std::ptrdiff_t size = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
-        if (size == 0 || last - at < size || !AppendUtf8(at, at + size, text)) {
-            text += static_cast<wchar_t>(0xDC00 + lead);
-            ++at;
-        } else {
-            at += size;
-        }
+        const std::size_t size = AppendUtf8Character(at, last, text);
+        if (size == 0)
+            text += static_cast<wchar_t>(0xDC00 + static_cast<unsigned char>(*at));
+        at += size ? size : 1;
     }
     return text;
 }

@@ -64,14 +64,10 @@ std::size_t PrintableAt(const std::string& bytes, std::size_t at)
     const auto lead = static_cast<unsigned char>(bytes[at]);
     if (lead < 0x20 || lead == 0x7f)
         return 0;
-    if (lead < 0x80)
-        return 1;
-    const std::size_t size = lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
     std::wstring decoded;
-    if (size == 0 || bytes.size() - at < size || !AppendUtf8(bytes.data() + at, bytes.data() + at + size, decoded))
-        return 0;
+    const std::size_t size = AppendUtf8Character(bytes.data() + at, bytes.data() + bytes.size(), decoded);
     // C1 controls are controls too.
-    return decoded[0] >= 0x80 && decoded[0] < 0xA0 ? 0 : size;
+    return size && decoded[0] >= 0x80 && decoded[0] < 0xA0 ? 0 : size;
 }
 
 }  // namespace

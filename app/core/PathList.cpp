@@ -29,6 +29,15 @@ int SequenceLength(unsigned char lead, char32_t& lowest)
 
 }  // namespace
 
+std::size_t AppendUtf8Character(const char* first, const char* last, std::wstring& out)
+{
+    char32_t lowest = 0;
+    const int size = first == last ? 0 : SequenceLength(static_cast<unsigned char>(*first), lowest);
+    if (size == 0 || last - first < size || !AppendUtf8(first, first + size, out))
+        return 0;
+    return static_cast<std::size_t>(size);
+}
+
 bool AppendUtf8(const char* first, const char* last, std::wstring& out)
 {
     std::wstring decoded;

@@ -22,6 +22,9 @@ PathList ParsePathList(const std::string& bytes);
 // Appends the UTF-16 form of strict UTF-8 (no overlong forms, surrogates or
 // values past U+10FFFF); false, with out unchanged, when the text is not that.
 bool AppendUtf8(const char* first, const char* last, std::wstring& out);
+// How many bytes the character at first takes where they are valid UTF-8
+// (appending it to out); 0 where they are not.
+std::size_t AppendUtf8Character(const char* first, const char* last, std::wstring& out);
 // Appends the UTF-8 form of a wide text; a lone surrogate, which UTF-8
 // cannot hold, becomes U+FFFD.
 void AppendAsUtf8(const std::wstring& text, std::string& out);
