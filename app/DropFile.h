@@ -18,7 +18,17 @@ public:
     std::wstring Next();
 
 private:
+    // The next name from the drop's own list, or through DragQueryFileW where
+    // the drop is not one this can read.
+    bool NextListed(std::wstring& name);
+    bool NextQueried(std::wstring& name);
+
     HDROP drop_;
-    UINT next_;
-    UINT count_;
+    // The drop's list, read where it lies: DragQueryFileW walks it from the
+    // start for every index, which makes a large drop quadratic.
+    const char* listed_ = nullptr;
+    const char* end_ = nullptr;
+    bool wide_ = true;
+    UINT next_ = 0;
+    UINT count_ = 0;
 };

@@ -1,9 +1,11 @@
 // Renaming 10,000 files in one drop, against bare MoveFileW calls on the same
 // files; and a command-line run of brindle.exe that renames one file, start to
-// exit, against a minimal program that does only that rename.
+// exit, against a minimal program that does only that rename; and reading a
+// drop of 100,000 names against one of 1,000, a name each.
 #include "BenchSupport.h"
 #include "DropBuilder.h"
 #include "app/Brindle.h"
+#include "app/DropFile.h"
 
 #include <algorithm>
 #include <string>
@@ -38,6 +40,20 @@ void RunToExit(const std::wstring& program, const std::wstring& arguments)
     WaitForSingleObject(process.hProcess, INFINITE);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+}
+
+// Microseconds a name to read every name of a drop of that many.
+double ReadingADrop(std::size_t names)
+{
+    const std::vector<std::wstring> paths(names, L"C:\\users\\someone\\photos\\IMG_0001.JPG");
+    HDROP drop = MakeDrop(paths);
+    std::size_t read = 0;
+    const double seconds = Seconds([&] {
+        CDropFile file(drop);
+        while (!file.Next().empty())
+            ++read;
+    });
+    return read == names ? seconds * 1e6 / static_cast<double>(names) : 0;
 }
 
 std::wstring BesideThisProgram(const wchar_t* name)
@@ -82,6 +98,10 @@ int main(int argc, char** argv)
     }
     if (!startupOnly)
         Report("drop of 10,000 files, per file", engine * 1e6 / files, bare * 1e6 / files);
+
+    // Linear: a name of 100,000 costs what a name of 1,000 does.
+    if (!startupOnly)
+        Report("reading a drop of 100,000 names, per name", ReadingADrop(100000), ReadingADrop(1000));
 
     // Start-up: one file, renamed back and forth by each program in turn.
     const std::wstring brindleExe = BesideThisProgram(L"brindle.exe");

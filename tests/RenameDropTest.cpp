@@ -1,6 +1,7 @@
 // The rename engine in this process: drops built as the shell builds them,
 // real files in a private folder, and a fixed clock.
 #include "app/Brindle.h"
+#include "app/DropFile.h"
 #include "app/core/RenameRun.h"
 #include "app/stores/WindowsItemStore.h"
 #include "DropBuilder.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -673,3 +675,35 @@ TEST_F(RenameDrop, NothingIsLostInAThousandItems)
 }
 
 }  // namespace
+
+// A drop's names come out whole and in order, wide or ANSI; a list cut short
+// by the end of its memory ends at its last whole name.
+TEST(DropFile, ReadsEachNameOnceAndNeverPastTheDrop)
+{
+    auto read = [](HDROP drop) {
+        std::vector<std::wstring> names;
+        CDropFile file(drop);
+        for (std::wstring name = file.Next(); !name.empty(); name = file.Next())
+            names.push_back(name);
+        return names;
+    };
+    const std::vector<std::wstring> given{L"C:\\a b\\%20.txt", std::wstring(40000, L'x'), L"C:\\\x65e5\x672c"};
+    EXPECT_EQ(read(MakeDrop(given)), given);
+
+    const char ansi[] = "C:\\one\0C:\\two\0";
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + sizeof ansi);
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    std::memcpy(header + 1, ansi, sizeof ansi);
+    GlobalUnlock(memory);
+    EXPECT_EQ(read(static_cast<HDROP>(memory)), (std::vector<std::wstring>{L"C:\\one", L"C:\\two"}));
+
+    const wchar_t cut[] = {L'C', L':', L'\\', L'a', 0, L'C', L':', L'\\', L'b'};
+    memory = GlobalAlloc(GHND, sizeof(DROPFILES) + sizeof cut);
+    header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    std::memcpy(header + 1, cut, sizeof cut);
+    GlobalUnlock(memory);
+    EXPECT_EQ(read(static_cast<HDROP>(memory)), std::vector<std::wstring>{L"C:\\a"});
+}
