@@ -253,6 +253,7 @@ int ReadLists(const Options& options, std::deque<std::string>& storage, std::vec
                               " holds a NUL byte: a list of NUL-separated paths is read with -0");
         if (!bytes.empty() && bytes.back() != separator)
             bytes += separator;
+        paths.reserve(paths.size() + static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), separator)));
         for (std::size_t from = 0; from < bytes.size();) {
             const std::size_t end = bytes.find(separator, from);
             bytes[end] = '\0';
@@ -445,6 +446,7 @@ bool ChooseAffix(Options& options, std::wstring& affix)
 bool FindItems(const std::vector<const char*>& paths, CNamedItems& named)
 {
     bool found = true;
+    named.Reserve(paths.size());
     for (const char* path : paths) {
         int error = 0;
         const CNamedItems::Fault fault = named.Add(path, error);

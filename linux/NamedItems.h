@@ -19,6 +19,8 @@ public:
     CNamedItems& operator=(const CNamedItems&) = delete;
     // How many folders it may hold open at once.
     void HoldAtMost(std::size_t folders) { holdAtMost_ = folders; }
+    // Room for that many items, made once.
+    void Reserve(std::size_t items) { items_.reserve(items); }
 
     enum class Fault {
         None,

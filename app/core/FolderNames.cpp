@@ -63,7 +63,7 @@ bool CFolderNames::IsFree(const std::wstring& name) const
 void CFolderNames::Vacate(const std::wstring& name, std::size_t result)
 {
     if (!key_) {
-        changed_[Utf8(name)] = Change{State::Vacated, result};
+        changed_[Utf8(name)] = Change{static_cast<std::uint32_t>(result), State::Vacated};
         return;
     }
     const auto exact = present_.find(name);
@@ -79,7 +79,7 @@ void CFolderNames::Vacate(const std::wstring& name, std::size_t result)
 void CFolderNames::Add(const std::wstring& name, std::size_t result)
 {
     if (!key_) {
-        changed_[Utf8(name)] = Change{State::Added, result};
+        changed_[Utf8(name)] = Change{static_cast<std::uint32_t>(result), State::Added};
         return;
     }
     present_[name] = entries_.size();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -18,7 +19,7 @@ public:
     // A name's key: two names with one key cannot stand side by side.
     using KeyOf = std::function<std::wstring(const std::wstring&)>;
 
-    enum class State {
+    enum class State : std::uint8_t {
         Present,  // as listed, untouched by the run
         Vacated,  // the run moved its item away
         Added,    // the run moved an item here
@@ -55,9 +56,11 @@ private:
     // A folder not listed: each name the run changed (as UTF-8, which most
     // names fit without a block of their own) and what it is now, in one
     // flat table: a run over a million names keeps two entries each.
+    // Packed to eight bytes: a run's results are counted in far fewer than
+    // 2^32 (each takes more than a byte of memory).
     struct Change {
+        std::uint32_t result;
         State state;
-        std::size_t result;
     };
     boost::unordered_flat_map<std::string, Change> changed_;
     mutable Entry found_;
