@@ -295,33 +295,6 @@ bool DialogAffix(std::wstring& affix, AffixPosition& position)
     return !affix.empty();
 }
 
-// Why a path names no item, in words.
-std::string FaultSaid(CNamedItems::Fault fault, int error)
-{
-    switch (fault) {
-    case CNamedItems::Fault::Nothing:
-        return "names no file or folder that can be renamed";
-    case CNamedItems::Fault::DotName:
-        return "'.' and '..' name a folder by where it is: name it by its own name";
-    case CNamedItems::Fault::LinkSlash:
-        return "a link followed by '/' names the folder it leads to, which is not renamed through a link: "
-               "name the link without the '/', or the folder itself";
-    case CNamedItems::Fault::System:
-    case CNamedItems::Fault::None:
-        break;
-    }
-    switch (error) {
-    case ENOENT:
-        return "no such file or folder";
-    case EACCES:
-        return "permission denied";
-    case ENOTDIR:
-        return "not a folder";
-    default:
-        return std::strerror(error);
-    }
-}
-
 // One run over the items looked at, and how it ends.
 class CRun {
 public:
@@ -451,7 +424,7 @@ bool FindItems(const std::vector<const char*>& paths, CNamedItems& named)
         int error = 0;
         const CNamedItems::Fault fault = named.Add(path, error);
         if (fault != CNamedItems::Fault::None) {
-            Tell(Shown(path) + ": " + FaultSaid(fault, error));
+            Tell(Shown(path) + ": " + CNamedItems::Said(fault, error));
             found = false;
         }
     }

@@ -202,3 +202,30 @@ std::string CNamedItems::FromHere(const std::wstring& full) const
         return bytes.substr(current_.size());
     return bytes;
 }
+
+// Why a path names no item, in words.
+std::string CNamedItems::Said(Fault fault, int error)
+{
+    switch (fault) {
+    case Fault::Nothing:
+        return "names no file or folder that can be renamed";
+    case Fault::DotName:
+        return "'.' and '..' name a folder by where it is: name it by its own name";
+    case Fault::LinkSlash:
+        return "a link followed by '/' names the folder it leads to, which is not renamed through a link: "
+               "name the link without the '/', or the folder itself";
+    case Fault::System:
+    case Fault::None:
+        break;
+    }
+    switch (error) {
+    case ENOENT:
+        return "no such file or folder";
+    case EACCES:
+        return "permission denied";
+    case ENOTDIR:
+        return "not a folder";
+    default:
+        return std::strerror(error);
+    }
+}

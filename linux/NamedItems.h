@@ -33,6 +33,8 @@ public:
     // The path's item, looked at; the fault and the system's error where it
     // names none.
     Fault Add(const char* given, int& error);
+    // Why a path names no item, in words.
+    static std::string Said(Fault fault, int error);
     std::size_t Size() const { return items_.size(); }
     // The full path the run renames it by: its folder as the system found
     // it, and its name as given; false when the name is not UTF-8. The item

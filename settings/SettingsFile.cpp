@@ -46,6 +46,23 @@ void LoadMapImage(std::vector<unsigned char>& image, CMapData& map)
         LoadMapCompressed(stream, map);
 }
 
+std::vector<unsigned char> CompressedImage(const CMapData& map)
+{
+    std::vector<unsigned char> body;
+    {
+        CFile memory;
+        memory.AttachMemory(body);
+        map.Write(memory);
+    }
+    std::vector<unsigned char> image;
+    {
+        CFile memory;
+        memory.AttachMemory(image);
+        WriteCompressed(memory, body.data(), body.size());
+    }
+    return image;
+}
+
 #ifdef _WIN32
 std::int32_t ReadFileHead(const std::wstring& path)
 {
@@ -83,19 +100,7 @@ void LoadMapFile(const std::wstring& path, CMapData& map)
 
 bool SaveMapCompressed(const std::wstring& path, const CMapData& map)
 {
-    std::vector<unsigned char> body;
-    {
-        CFile memory;
-        memory.AttachMemory(body);
-        map.Write(memory);
-    }
-    std::vector<unsigned char> image;
-    {
-        CFile memory;
-        memory.AttachMemory(image);
-        WriteCompressed(memory, body.data(), body.size());
-    }
-
+    const std::vector<unsigned char> image = CompressedImage(map);
     return ReplaceFileWith(path, image.data(), image.size());
 }
 #endif

@@ -15,6 +15,8 @@ bool LoadMapPlain(CFile& stream, CMapData& map);
 bool LoadMapCompressed(CFile& stream, CMapData& map);
 // A whole file image in memory, told apart by its first 4 bytes.
 void LoadMapImage(std::vector<unsigned char>& image, CMapData& map);
+// The whole compressed file a map is saved as.
+std::vector<unsigned char> CompressedImage(const CMapData& map);
 
 #ifdef _WIN32
 // The file's first 4 bytes as a signed value; 0 when it cannot be read.

@@ -1,0 +1,106 @@
+// The dialog's native Linux program: with no paths, the window (or the one
+// already open, brought to the front); with paths, renames them with the
+// affix and position the dialog last saved, shows nothing, and ends.
+#include "linux/dialog/DialogSettings.h"
+#include "linux/dialog/DialogTexts.h"
+#include "linux/dialog/MainWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Where a running dialog listens: in the user's own runtime folder.
+QString InstanceName()
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return (runtime.isEmpty() ? QDir::tempPath() : runtime) + "/brindle-dialog";
+}
+
+// True when a dialog already runs: it has been asked to come to the front.
+bool RaiseRunningDialog(const QString& name)
+{
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(1000))
+        return false;
+    socket.write("raise\n");
+    socket.waitForBytesWritten(1000);
+    socket.disconnectFromServer();
+    return true;
+}
+
+// The file managers' entries this user has, as the launcher records them.
+bool EntriesInstalled()
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QFileInfo record(data + "/brindle/installed-files");
+    return record.isFile() && record.size() > 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("brindle");
+    QApplication::setDesktopFileName("brindle");
+    const DialogTexts& texts = TextsFor(JapaneseDesktop());
+    const std::string settingsPath = SettingsPath();
+    DialogState state = LoadDialogState(settingsPath, BRINDLE_DEFAULT_SETTINGS);
+    state.sendTo = EntriesInstalled();
+
+    // Paths given: a run of its own, beside any dialog, that saves nothing.
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (!arguments.isEmpty()) {
+        std::vector<std::string> paths;
+        for (int i = 1; i < argc; ++i)
+            paths.emplace_back(argv[i]);
+        CMainWindow window(texts, state);
+        const bool renamed = window.RenameFiles(paths);
+        std::fprintf(stderr, "%s\n", window.outcome->toolTip().toUtf8().constData());
+        return renamed ? 0 : 1;
+    }
+
+    const QString name = InstanceName();
+    if (RaiseRunningDialog(name))
+        return 0;
+    QLocalServer::removeServer(name);
+    QLocalServer server;
+    server.setSocketOptions(QLocalServer::UserAccessOption);
+    server.listen(name);
+
+    CMainWindow window(texts, state);
+    QObject::connect(&server, &QLocalServer::newConnection, &window, [&] {
+        while (QLocalSocket* socket = server.nextPendingConnection()) {
+            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+            window.show();
+            window.raise();
+            window.activateWindow();
+        }
+    });
+    const QString launcher = qEnvironmentVariable("BRINDLE_LAUNCHER");
+    if (launcher.isEmpty()) {
+        window.sendToBox->setEnabled(false);
+        window.sendToBox->setToolTip(texts.sendToWithoutLauncher);
+    }
+    QObject::connect(&window, &CMainWindow::SendToChanged, &window, [&](bool wanted) {
+        QProcess::execute(launcher, {wanted ? "--install" : "--uninstall"});
+        window.sendToBox->setChecked(EntriesInstalled());
+    });
+    window.show();
+    const int status = QApplication::exec();
+    SaveDialogState(settingsPath, window.State());
+    return status;
+}
