@@ -3,6 +3,7 @@
 #include "linux/NamedItems.h"
 #include "linux/Output.h"
 #include "linux/PosixItemStore.h"
+#include "linux/SettingsPlace.h"
 #include "linux/Text.h"
 #include "app/core/RenameRun.h"
 #include "settings/SettingsFile.h"
@@ -265,16 +266,21 @@ int ReadLists(const Options& options, std::deque<std::string>& storage, std::vec
     return -1;
 }
 
-// The affix and position the dialog saved; false when there is none. A file
-// read from a place anyone may name is read only when it is a plain file of
-// a settings file's size.
+// The affix and position the dialog saved; false when there is none: from
+// $BRINDLE_SETTINGS where it is set, else the dialog's own file, else the
+// one the Windows dialog saved. A file read from a place anyone may name is
+// read only when it is a plain file of a settings file's size.
 bool DialogAffix(std::wstring& affix, AffixPosition& position)
 {
     const char* given = std::getenv("BRINDLE_SETTINGS");
-    const std::string path = given && *given ? given : BRINDLE_DEFAULT_SETTINGS;
+    std::string path = given && *given ? given : DialogSettingsPath();
+    int file = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0 && !(given && *given)) {
+        path = FallbackSettingsPath();
+        file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    }
     const std::size_t kLargest = 1 << 20;
     std::vector<unsigned char> image;
-    const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat info;
     if (file >= 0 && fstat(file, &info) == 0 && S_ISREG(info.st_mode) &&
         static_cast<unsigned long long>(info.st_size) <= kLargest) {

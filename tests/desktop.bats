@@ -1,8 +1,8 @@
 #!/usr/bin/env bats
-# Brindle on a Linux desktop: files dragged onto the dialog from a GTK window,
-# as from a file manager, and the entries --install gives file managers.
-# Each test has a tree and a Wine prefix of its own: a second start in one
-# prefix would only bring the first dialog forward.
+# Brindle on a Linux desktop: files dragged onto the native dialog from a GTK
+# window, as from a file manager, and the entries --install gives file
+# managers. Each test has a tree, settings and runtime folder of its own: a
+# second start beside a running dialog would only bring that one forward.
 
 # Each test sets the environment it installs into for itself.
 # shellcheck disable=SC2030,SC2031
@@ -12,19 +12,23 @@ load support/tree
 
 setup() {
     [ -n "${DISPLAY:-}" ] || skip "needs an X display"
-    export TREE=$BATS_TEST_TMPDIR/tree WINEPREFIX=$BATS_TEST_TMPDIR/wine
+    export TREE=$BATS_TEST_TMPDIR/tree XDG_CONFIG_HOME=$BATS_TEST_TMPDIR/config
+    export XDG_RUNTIME_DIR=$BATS_TEST_TMPDIR/runtime
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
     make_launcher_tree "$TREE"
+    [ -x "$TREE/build/linux/brindle-dialog" ] || skip "the native dialog is not built"
     mkdir "$BATS_TEST_TMPDIR/files" && cd "$BATS_TEST_TMPDIR/files" || return 1
 }
 
 teardown() {
     [ -z "${source_pid:-}" ] || kill "$source_pid" 2>/dev/null || true
-    WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true
+    [ -z "${dialog_pid:-}" ] || kill "$dialog_pid" 2>/dev/null || true
 }
 
 # Opens the dialog and types an affix into it; its window id in $dialog.
 open_dialog_with() {
     "$TREE/brindle" >/dev/null 2>&1 3>&- &
+    dialog_pid=$!
     dialog=$(wait_for_window Brindle 120)
     xdotool windowfocus --sync "$dialog"
     xdotool type --delay 40 "$1"
@@ -36,7 +40,7 @@ close_dialog() {
     xdotool key Escape
     local i
     for ((i = 0; i < 30; i++)); do
-        [ -f "$TREE/build/windows/brindle.dat" ] && ! xdotool search --name '^Brindle$' >/dev/null 2>&1 && return
+        [ -f "$XDG_CONFIG_HOME/brindle/brindle.dat" ] && ! kill -0 "$dialog_pid" 2>/dev/null && return
         sleep 1
     done
     return 1
@@ -44,7 +48,7 @@ close_dialog() {
 
 @test "items dragged from a GTK window arrive exactly, in any script, and are renamed" {
     local names=() i
-    for ((i = 1; i <= 12; i++)); do names+=("file $i.txt" "100% #$i.txt" "日本語 $i 😀.txt"); done
+    for ((i = 1; i <= 15; i++)); do names+=("file $i.txt" "100% #$i.txt" "日本語 $i 😀.txt" "dot $i."); done
     touch -- "${names[@]}"
     mkdir "a folder" && touch "a folder/inside"
     names+=("a folder")
@@ -73,7 +77,7 @@ close_dialog() {
 }
 
 @test "--install: entries for menus and file managers that run with the dialog's affix; --uninstall removes only those" {
-    export XDG_DATA_HOME=$BATS_TEST_TMPDIR/data XDG_CONFIG_HOME=$BATS_TEST_TMPDIR/config
+    export XDG_DATA_HOME=$BATS_TEST_TMPDIR/data
     run "$TREE/brindle" --install
     [ "$status" -eq 0 ]
     [ "${#lines[@]}" -eq 13 ]
@@ -105,5 +109,6 @@ close_dialog() {
     [ "$status" -eq 0 ]
     [[ $output == *"kept '$XDG_DATA_HOME/Thunar/sendto/brindle.desktop'"* ]]
     [ "$(find "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" -type f | LC_ALL=C sort)" = \
-        "$(printf '%s\n' "$XDG_DATA_HOME/Thunar/sendto/brindle.desktop" "$XDG_DATA_HOME/applications/other.desktop")" ]
+        "$(printf '%s\n' "$XDG_CONFIG_HOME/brindle/brindle.dat" "$XDG_DATA_HOME/Thunar/sendto/brindle.desktop" \
+            "$XDG_DATA_HOME/applications/other.desktop")" ]
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bats
-# ./brindle with no paths: the dialog under Wine, from a copy of the launcher
+# ./brindle --windows: brindle.exe's dialog under Wine, from a copy of the launcher
 # and the built programs in a private folder; a private Wine prefix, and no X
 # display unless a test makes one.
 
@@ -20,11 +20,11 @@ brindle() { "$TREE/brindle" "$@" 3>&-; }
 
 @test "a WINEPREFIX that is no folder, a display that does not answer" {
     touch not-a-folder
-    WINEPREFIX=$PWD/not-a-folder DISPLAY=:4711 run brindle
+    WINEPREFIX=$PWD/not-a-folder DISPLAY=:4711 run brindle --windows
     [ "$status" -eq 2 ]
     [[ $output == *"not a folder"* ]]
     SECONDS=0
-    DISPLAY=:4711 run brindle
+    DISPLAY=:4711 run brindle --windows
     [ "$status" -eq 1 ]
     [[ $output == *"does not answer"* ]]
     [ "$SECONDS" -lt 15 ]
@@ -39,7 +39,7 @@ brindle() { "$TREE/brindle" "$@" 3>&-; }
     [ "$status" -eq 0 ]
     [ -e n_one.txt ]
 
-    DISPLAY=$DIALOG_DISPLAY "$TREE/brindle" >/dev/null 2>&1 3>&- &
+    DISPLAY=$DIALOG_DISPLAY "$TREE/brindle" --windows >/dev/null 2>&1 3>&- &
     local dialog=$!
     DISPLAY=$DIALOG_DISPLAY wait_for_window Brindle 90 >/dev/null
 
@@ -62,7 +62,7 @@ brindle() { "$TREE/brindle" "$@" 3>&-; }
     git clone --quiet "$repo" clone
     for round in fresh stale; do
         [ "$round" = fresh ] || touch clone/app/Brindle.cpp
-        DISPLAY=$DIALOG_DISPLAY clone/brindle >"$round.log" 2>&1 3>&- &
+        DISPLAY=$DIALOG_DISPLAY clone/brindle --windows >"$round.log" 2>&1 3>&- &
         dialog=$!
         DISPLAY=$DIALOG_DISPLAY wait_for_window Brindle 600 >/dev/null || { cat "$round.log"; false; }
         grep -q "building brindle.exe" "$round.log"

@@ -5,5 +5,6 @@
 # shellcheck disable=SC2034 # read by the commands
 declare -g repo      # the checkout: where ./brindle lies, links followed
 declare -g native    # the native program the launcher runs: build/linux/brindle
-declare -g settings  # the dialog's settings file, which the command line reads its default affix from
+declare -g dialog    # the native dialog: build/linux/brindle-dialog
+declare -g settings  # brindle.exe's settings file: the default affix where the native dialog has saved none
 declare -ga caller_locale  # the caller's LC_ALL (LC_ALL=... or -u LC_ALL): the programs run in it

@@ -1,5 +1,6 @@
 #include "linux/dialog/DialogSettings.h"
 
+#include "linux/SettingsPlace.h"
 #include "settings/SettingsFile.h"
 
 #include <QByteArray>
@@ -91,18 +92,6 @@ CMapData SettingsOf(const DialogState& state)
         settings.PutRecord(L"WindowPlacement", placement);
     }
     return settings;
-}
-
-std::string SettingsPath()
-{
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    // A relative XDG_CONFIG_HOME is invalid and ignored, as the XDG rules say.
-    if (config && *config == '/')
-        return std::string(config) + "/brindle/brindle.dat";
-    if (home && *home == '/')
-        return std::string(home) + "/.config/brindle/brindle.dat";
-    return std::string();
 }
 
 DialogState LoadDialogState(const std::string& path, const std::string& fallback)

@@ -26,9 +26,6 @@ DialogState StateFrom(CMapData& settings);
 // The tree brindle.exe saves for that state.
 CMapData SettingsOf(const DialogState& state);
 
-// Where the dialog keeps its settings: brindle.dat in
-// ${XDG_CONFIG_HOME:-~/.config}/brindle; empty when there is no home.
-std::string SettingsPath();
 // The state saved at that path; else the one the Windows dialog saved in the
 // clone (read once: the next save writes the new place); else the defaults.
 DialogState LoadDialogState(const std::string& path, const std::string& fallback);

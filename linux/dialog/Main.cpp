@@ -1,6 +1,7 @@
 // The dialog's native Linux program: with no paths, the window (or the one
 // already open, brought to the front); with paths, renames them with the
 // affix and position the dialog last saved, shows nothing, and ends.
+#include "linux/SettingsPlace.h"
 #include "linux/dialog/DialogSettings.h"
 #include "linux/dialog/DialogTexts.h"
 #include "linux/dialog/MainWindow.h"
@@ -56,8 +57,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("brindle");
     QApplication::setDesktopFileName("brindle");
     const DialogTexts& texts = TextsFor(JapaneseDesktop());
-    const std::string settingsPath = SettingsPath();
-    DialogState state = LoadDialogState(settingsPath, BRINDLE_DEFAULT_SETTINGS);
+    const std::string settingsPath = DialogSettingsPath();
+    DialogState state = LoadDialogState(settingsPath, FallbackSettingsPath());
     state.sendTo = EntriesInstalled();
 
     // Paths given: a run of its own, beside any dialog, that saves nothing.

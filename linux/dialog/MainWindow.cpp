@@ -25,6 +25,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QToolButton>
 #include <QUrl>
@@ -185,8 +186,12 @@ void CMainWindow::Build(const DialogState& state)
     setTabOrder(affixBox, tagButton);
 
     ApplyTopMost(state.topMost);
+    // Where it was left; else centred, as brindle.exe's dialog starts.
+    adjustSize();
     if (state.placed && !OnWayland())
         move(state.left, state.top);
+    else if (const QScreen* shown = screen())
+        move(shown->availableGeometry().center() - rect().center());
     if (state.minimized)
         setWindowState(Qt::WindowMinimized);
 }

@@ -19,6 +19,9 @@ make_launcher_tree() {
     # The native program the test run builds (the native workflow's, under
     # the sanitizers), else the one the launcher runs.
     cp "${BRINDLE_PROGRAM:-$repo/build/linux/brindle}" "$1/build/linux/brindle"
+    if [ -e "$repo/build/linux/brindle-dialog" ]; then
+        cp "$repo/build/linux/brindle-dialog" "$1/build/linux/"
+    fi
 }
 
 # A Wine prefix for brindle.exe's command line: Wine's null display driver, so
