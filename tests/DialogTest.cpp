@@ -15,6 +15,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
+#include <QDropEvent>
+#include <QCheckBox>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -178,6 +181,49 @@ TEST_F(Dialog, ADropRenamesByLinuxRulesSaysWhatItKeptAndUndoes)
     EXPECT_TRUE(Exists("a bx_.txt"));
     EXPECT_TRUE(window.RenameFiles({Path("a bx_.txt")}));
     EXPECT_TRUE(Exists("a b.txt"));
+}
+
+TEST_F(Dialog, ControlsShowTheSavedStateAndGiveItBack)
+{
+    CMapData tree = ProgramTree(7);
+    const DialogState saved = StateFrom(tree);
+    CMainWindow window(TextsFor(true), saved);
+    EXPECT_EQ(window.affixBox->currentText().toStdWString(), saved.affix);
+    EXPECT_EQ(window.affixBox->count(), 7);
+    EXPECT_EQ(window.historyCountBox->currentText(), "20");
+    EXPECT_TRUE(window.endButton->isChecked());
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(window.headButton->text(), "先頭");
+    const DialogState back = window.State();
+    EXPECT_EQ(back.affix, saved.affix);
+    EXPECT_EQ(back.history, saved.history);
+    EXPECT_EQ(back.historyIndex, 4);
+    EXPECT_FALSE(back.head);
+    EXPECT_TRUE(back.topMost);
+
+    // Choosing a smaller count cuts the history at once; the text stays.
+    window.historyCountBox->setCurrentIndex(1);
+    EXPECT_EQ(window.affixBox->count(), 3);
+    EXPECT_EQ(window.affixBox->currentText().toStdWString(), saved.affix);
+}
+
+TEST_F(Dialog, ADropEventRenamesLocalItemsAndNamesWhatItRefused)
+{
+    Touch("dropped.txt");
+    DialogState state;
+    state.affix = L"d_";
+    CMainWindow window(TextsFor(false), state);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(folder.path() + "/dropped.txt"), QUrl("sftp://host/file")});
+    // As a drag arrives: entered first, which makes the window the drop's target.
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    EXPECT_TRUE(Exists("d_dropped.txt")) << window.outcome->toolTip().toStdString();
+    EXPECT_TRUE(window.outcome->text().startsWith("Renamed 1 of 1.")) << window.outcome->text().toStdString();
+    EXPECT_TRUE(window.outcome->text().contains("Not a file on this computer: sftp://host/file"));
 }
 
 // Each face's texts are brindle.exe's, in its resources' language block.

@@ -14,11 +14,15 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -48,6 +52,31 @@ bool EntriesInstalled()
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     const QFileInfo record(data + "/brindle/installed-files");
     return record.isFile() && record.size() > 0;
+}
+
+// A session's end (SIGTERM, SIGHUP) or Ctrl-C closes the dialog as Exit
+// does, so it saves its settings: the signal only writes a byte, which the
+// event loop reads.
+int signalPipe[2] = {-1, -1};
+
+extern "C" void OnSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = write(signalPipe[1], &byte, 1);
+}
+
+void CloseOnSignals(QWidget& window)
+{
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] { window.close(); });
+    struct sigaction action = {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
 }
 
 // Ends the program once the window it watches has been drawn.
@@ -113,6 +142,7 @@ int main(int argc, char** argv)
         QProcess::execute(launcher, {wanted ? "--install" : "--uninstall"});
         window.sendToBox->setChecked(EntriesInstalled());
     });
+    CloseOnSignals(window);
     window.show();
     // For the benchmarks: the time from start to the window drawn.
     if (qEnvironmentVariableIsSet("BRINDLE_QUIT_WHEN_SHOWN"))
