@@ -34,6 +34,7 @@ const char kUsage[] =
     "Adds AFFIX to the start or the end of each path's name, or takes it off where\n"
     "the name carries it already, so a second run gives the old names back.\n"
     "\n"
+    "Options:\n"
     "  -a AFFIX       the text to add or take off; \\y \\e \\m \\d \\h \\i \\s stand for\n"
     "                 the year (2 or 4 digits), month, day, hour, minute and\n"
     "                 second; after \\f they show when the item itself was last\n"
@@ -53,26 +54,34 @@ const char kUsage[] =
     "  --             ends the options: every argument after it is a path\n"
     "  -h, --help     this text\n"
     "      --version  the version\n"
+    "      --install  add the file managers' \"send to\" entries for this user\n"
+    "      --uninstall  take them away again\n"
     "\n"
-    "A tagged affix matches any digits of its tags' widths: '_\\e\\m\\d' at the end\n"
-    "takes a date off a name that already ends in one (IMG_20240312.jpg becomes\n"
-    "IMG.jpg). Use --add to be sure a run only adds.\n"
+    "Affix:\n"
+    "  The rule toggles: a name that carries the affix loses it. A tagged affix\n"
+    "  matches any digits of its tags' widths: '_\\e\\m\\d' at the end takes a\n"
+    "  date off a name that already ends in one (IMG_20240312.jpg becomes\n"
+    "  IMG.jpg). Use --add to be sure a run only adds.\n"
     "\n"
-    "Linux's rules: names are bytes, case matters, a symbolic link is renamed as\n"
-    "itself, a name may hold anything but / and NUL and at most 255 bytes; a name\n"
-    "that is not UTF-8, or that holds a backslash, keeps it. A path names the item\n"
-    "the kernel finds by it when the run begins (links and '..' in its folders\n"
-    "followed); a path ending in '.' or '..' names no item of its own. Nothing is\n"
-    "ever replaced: a name that is taken, even by a link that points nowhere,\n"
-    "stays taken. Every path that keeps its name is named on standard error, with\n"
-    "the reason. Ctrl-C (or SIGTERM, SIGHUP) stops the run between two items; a\n"
-    "second one stops it at once.\n"
+    "Linux's rules:\n"
+    "  Names are bytes, case matters, a symbolic link is renamed as itself, a name\n"
+    "  may hold anything but / and NUL and at most 255 bytes; a name that is not\n"
+    "  UTF-8, or that holds a backslash, keeps it. A path names the item the\n"
+    "  kernel finds by it when the run begins (links and '..' in its folders\n"
+    "  followed); a path ending in '.' or '..' names no item of its own. Nothing\n"
+    "  is ever replaced: a name that is taken, even by a link that points\n"
+    "  nowhere, stays taken. Every path that keeps its name is named on standard\n"
+    "  error, with the reason. Ctrl-C (or SIGTERM, SIGHUP) stops the run between\n"
+    "  two items; a second one stops it at once.\n"
     "\n"
-    "Exit status: 0 every path has (with -n: would have) its new name; 1 some\n"
-    "path kept its name; 2 bad arguments (nothing is renamed); 3 the report could\n"
-    "not be written (the run stopped there); 141 standard output was closed (the\n"
-    "run stopped there); 130, 143, 129 the run was stopped by SIGINT, SIGTERM,\n"
-    "SIGHUP. A stopped run leaves every item at its old name or its new one.\n";
+    "Exit status:\n"
+    "  0              every path has (with -n: would have) its new name\n"
+    "  1              some path kept its name\n"
+    "  2              bad arguments: nothing is renamed\n"
+    "  3              the report could not be written: the run stopped there\n"
+    "  141            standard output was closed: the run stopped there\n"
+    "  130, 143, 129  the run was stopped by SIGINT, SIGTERM, SIGHUP\n"
+    "  A stopped run leaves every item at its old name or its new one.\n";
 
 volatile std::sig_atomic_t stopSignal = 0;
 
@@ -154,14 +163,37 @@ struct Options {
     std::vector<std::string> lists;
 };
 
+// --install and --uninstall: this user's file managers' entries for the
+// installed command, written by the installation's own script.
+int DesktopEntries(const char* what)
+{
+    const std::string script = std::string(BRINDLE_LIBEXEC) + "/desktop-entries";
+    if (access(script.c_str(), X_OK) != 0) {
+        Tell(std::string(what) + " is for an installed brindle (" + Shown(script) +
+             " is missing); in a checkout, run ./brindle " + what);
+        return 2;
+    }
+    char self[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length > 0) {
+        self[length] = '\0';
+        setenv("BRINDLE_COMMAND", self, 1);
+    }
+    execl(script.c_str(), script.c_str(), what, static_cast<char*>(nullptr));
+    Tell(std::string(what) + ": " + Shown(script) + ": " + std::strerror(errno));
+    return 2;
+}
+
 // -1 to go on, else the status to end with.
 int ParseOptions(int argc, char** argv, Options& options)
 {
-    enum { kVersion = 256, kAdd, kRemove };
+    enum { kVersion = 256, kAdd, kRemove, kInstall, kUninstall };
     const option longOptions[] = {{"help", no_argument, nullptr, 'h'},    {"version", no_argument, nullptr, kVersion},
                                   {"dry-run", no_argument, nullptr, 'n'}, {"no-act", no_argument, nullptr, 'n'},
                                   {"verbose", no_argument, nullptr, 'v'}, {"null", no_argument, nullptr, '0'},
                                   {"add", no_argument, nullptr, kAdd},    {"remove", no_argument, nullptr, kRemove},
+                                  {"install", no_argument, nullptr, kInstall},
+                                  {"uninstall", no_argument, nullptr, kUninstall},
                                   {nullptr, 0, nullptr, 0}};
     opterr = 0;
     // Options anywhere before "--", as GNU programs take them.
@@ -200,6 +232,11 @@ int ParseOptions(int argc, char** argv, Options& options)
         case 'h':
             std::fputs(kUsage, stdout);
             return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 3;
+        case kInstall:
+        case kUninstall:
+            if (argc != 2)
+                return UsageError(named + " takes nothing else");
+            return DesktopEntries(named.c_str());
         case kVersion:
             std::printf("brindle %s\n", BRINDLE_VERSION);
             return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 3;

@@ -22,7 +22,7 @@ notify_unseen() {
     local body
     printf -v body '%s\n' "${said[@]:0:8}"
     [ ${#said[@]} -le 8 ] || body+="... ($((${#said[@]} - 8)) more)"
-    env "${caller_locale[@]}" "$repo/libexec/brindle/notify" "${body%$'\n'}"
+    env "${caller_locale[@]}" "$scripts/notify" "${body%$'\n'}"
 }
 
 version() {

@@ -8,7 +8,7 @@
 source "${BASH_SOURCE[0]%/*}/shared.bash"
 
 # shellcheck source=libexec/brindle/uninstall.bash
-source "$repo/libexec/brindle/uninstall.bash" --
+source "$scripts/uninstall.bash" --
 
 # An argument of a desktop entry's Exec line, quoted as desktop entries
 # require (the quoting rule, then the string's own escape), in $REPLY.
@@ -46,7 +46,7 @@ sh_quoted() { REPLY="'${1//\'/\'\\\'\'}'"; }
 # or a space in it, say) is ever judged before its arguments are expanded.
 exec_line() {
     local word line=''
-    for word in sh -c "exec \"\$0\"${1:+ -- \"\$@\"}" "$repo/brindle"; do
+    for word in sh -c "exec \"\$0\"${1:+ -- \"\$@\"}" "$command_path"; do
         exec_quoted "$word"
         line+="$REPLY "
     done
@@ -61,7 +61,7 @@ install_entries() {
     fi
     local data config list folder size manager launcher
     xdg_folders
-    launcher=$repo/brindle
+    launcher=$command_path
     # What an earlier installation wrote goes first, so nothing is left over.
     installed_list
     list=$REPLY
@@ -82,9 +82,15 @@ install_entries() {
 }
 
 write_entries() {
-    local data=$1 config=$2 size folder manager
+    # An installed Brindle's installation has its application entry.
+    [ -n "${installed:-}" ] || app_entry "$1" || return 1
+    write_file_manager_entries "$1" "$2"
+}
+
+# The application entry that opens the dialog.
+app_entry() {
     exec_line
-    install_file "$data/applications/brindle.desktop" 644 <<EOT || return 1
+    install_file "$1/applications/brindle.desktop" 644 <<EOT || return 1
 [Desktop Entry]
 Type=Application
 Version=1.0
@@ -97,6 +103,17 @@ Terminal=false
 Categories=Utility;FileTools;
 StartupNotify=false
 EOT
+    local size
+    for size in 16 32 48 64 128 256; do
+        install_file "$1/icons/hicolor/${size}x$size/apps/brindle.png" 644 <"$repo/resources/icons/brindle-$size.png" ||
+            return 1
+    done
+    install_file "$1/icons/hicolor/scalable/apps/brindle.svg" 644 <"$repo/resources/brindle-icon.svg"
+}
+
+# The "send to" entries of Thunar, Dolphin, Nautilus, Nemo and Caja.
+write_file_manager_entries() {
+    local data=$1 config=$2 folder manager
     # Thunar's Send To menu.
     exec_line %F
     install_file "$data/Thunar/sendto/brindle.desktop" 644 <<EOT || return 1
@@ -125,6 +142,8 @@ EOT
     # Nautilus, Nemo and Caja run the scripts in their folders. The
     # arguments they pass lose every % sequence ("100% sure.txt" arrives as
     # "100sure.txt"); their list of the selected paths, one a line, does not.
+    sh_quoted "$scripts/notify"
+    local notifier=$REPLY
     sh_quoted "$launcher"
     for folder in "$data/nautilus/scripts:NAUTILUS" "$data/nemo/scripts:NEMO" "$config/caja/scripts:CAJA"; do
         manager=${folder##*:} folder=${folder%:*}
@@ -132,6 +151,7 @@ EOT
 #!/bin/sh
 # Renames the selected items with Brindle's last affix and position.
 launcher=$REPLY
+notifier=$notifier
 selected=\${${manager}_SCRIPT_SELECTED_FILE_PATHS:-}
 # A name with a line break cannot be told apart in that list (a final one
 # vanishes, and its namesake would be renamed): nothing is renamed.
@@ -140,7 +160,7 @@ for name in "\$@"; do
 '*)
         message="'\$name' holds a line break, which the file manager's list of selected items cannot tell apart: nothing was renamed; rename it from the command line"
         echo "brindle: \$message" >&2
-        "\${launcher%/*}/libexec/brindle/notify" "\$message"
+        "\$notifier" "\$message"
         exit 1
         ;;
     esac
@@ -155,18 +175,13 @@ if [ -n "\$selected" ]; then
     if [ \$# -ne "\$given" ]; then
         message="a selected name holds a line break: rename it from the command line"
         echo "brindle: \$message" >&2
-        "\${launcher%/*}/libexec/brindle/notify" "\$message"
+        "\$notifier" "\$message"
         exit 1
     fi
 fi
 exec "\$launcher" -- "\$@"
 EOT
     done
-    for size in 16 32 48 64 128 256; do
-        install_file "$data/icons/hicolor/${size}x$size/apps/brindle.png" 644 <"$repo/resources/icons/brindle-$size.png" ||
-            return 1
-    done
-    install_file "$data/icons/hicolor/scalable/apps/brindle.svg" 644 <"$repo/resources/brindle-icon.svg"
 }
 
 # Each path of a record, one a line (for the terminal).

@@ -48,5 +48,6 @@ open_native_dialog() {
     fi
     build_dialog || return 1
     if [ "${caller_locale[0]}" = -u ]; then unset LC_ALL; else export "${caller_locale[0]}"; fi
-    BRINDLE_LAUNCHER=$repo/brindle BRINDLE_FALLBACK_SETTINGS=$settings exec "$dialog"
+    BRINDLE_LAUNCHER=$repo/brindle BRINDLE_FALLBACK_SETTINGS=$settings BRINDLE_MANUAL_DIR=$repo/build/linux/Manual \
+        exec "$dialog"
 }

@@ -133,7 +133,10 @@ int main(int argc, char** argv)
             window.activateWindow();
         }
     });
-    const QString launcher = qEnvironmentVariable("BRINDLE_LAUNCHER");
+    // The checkout's launcher, or the installed command.
+    QString launcher = qEnvironmentVariable("BRINDLE_LAUNCHER");
+    if (launcher.isEmpty() && QFileInfo(BRINDLE_COMMAND).isExecutable())
+        launcher = BRINDLE_COMMAND;
     if (launcher.isEmpty()) {
         window.sendToBox->setEnabled(false);
         window.sendToBox->setToolTip(texts.sendToWithoutLauncher);

@@ -49,11 +49,11 @@ bool OnWayland()
     return QGuiApplication::platformName().startsWith("wayland");
 }
 
-// Where the manual lies: installed beside the program's data, or in the
-// clone it was built from.
+// Where the manual lies: where the launcher says (the copy built in the
+// checkout), else where it was installed.
 QString ManualPage(const QString& page)
 {
-    for (const QString& folder : {QString(BRINDLE_MANUAL_DIR), QString(BRINDLE_SOURCE_MANUAL_DIR)}) {
+    for (const QString& folder : {qEnvironmentVariable("BRINDLE_MANUAL_DIR"), QString(BRINDLE_MANUAL_DIR)}) {
         const QString path = folder + "/" + page;
         if (QFileInfo::exists(path))
             return path;

@@ -1,0 +1,15 @@
+# fish completion for brindle: its options, the date tags after -a, and paths.
+complete -c brindle -s a -r -f -a '\\\\y\t"year, 2 digits" \\\\e\t"year, 4 digits" \\\\m\tmonth \\\\d\tday \\\\h\thour \\\\i\tminute \\\\s\tsecond \\\\f\t"the item\'s own date"' -d 'the affix to add or take off'
+complete -c brindle -s p -d 'at the start of the name'
+complete -c brindle -s s -d 'at the end of the name, before its extension'
+complete -c brindle -l add -d 'only add the affix'
+complete -c brindle -l remove -d 'only take the affix off'
+complete -c brindle -s n -l dry-run -d 'rename nothing; say what would be renamed'
+complete -c brindle -l no-act -d 'rename nothing; say what would be renamed'
+complete -c brindle -s v -l verbose -d 'say what was renamed'
+complete -c brindle -s l -r -F -d 'more paths from a list file (- for standard input)'
+complete -c brindle -s 0 -l null -d 'the lists are NUL-separated'
+complete -c brindle -s h -l help -d 'show the help'
+complete -c brindle -l version -d 'show the version'
+complete -c brindle -l install -d "add the file managers' entries for this user"
+complete -c brindle -l uninstall -d 'remove them'
