@@ -2,7 +2,7 @@
 if(BRINDLE_TESTS)
     find_package(GTest REQUIRED)
 endif()
-set(ZLIB_USE_STATIC_LIBS ON)
+# zlib as the system has it (Debian forbids a copy of its own in a program).
 find_package(ZLIB REQUIRED)
 find_package(Boost 1.81 REQUIRED)
 add_library(brindle_boost INTERFACE)

@@ -167,18 +167,17 @@ struct Options {
 // installed command, written by the installation's own script.
 int DesktopEntries(const char* what)
 {
-    const std::string script = std::string(BRINDLE_LIBEXEC) + "/desktop-entries";
-    if (access(script.c_str(), X_OK) != 0) {
+    char self[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    self[length > 0 ? length : 0] = '\0';
+    const std::string program = self;
+    const std::string script = program.substr(0, program.rfind('/') + 1) + BRINDLE_LIBEXEC "/desktop-entries";
+    if (program.empty() || access(script.c_str(), X_OK) != 0) {
         Tell(std::string(what) + " is for an installed brindle (" + Shown(script) +
              " is missing); in a checkout, run ./brindle " + what);
         return 2;
     }
-    char self[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length > 0) {
-        self[length] = '\0';
-        setenv("BRINDLE_COMMAND", self, 1);
-    }
+    setenv("BRINDLE_COMMAND", self, 1);
     execl(script.c_str(), script.c_str(), what, static_cast<char*>(nullptr));
     Tell(std::string(what) + ": " + Shown(script) + ": " + std::strerror(errno));
     return 2;

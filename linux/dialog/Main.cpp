@@ -133,10 +133,11 @@ int main(int argc, char** argv)
             window.activateWindow();
         }
     });
-    // The checkout's launcher, or the installed command.
+    // The checkout's launcher, or the command installed beside the dialog.
     QString launcher = qEnvironmentVariable("BRINDLE_LAUNCHER");
-    if (launcher.isEmpty() && QFileInfo(BRINDLE_COMMAND).isExecutable())
-        launcher = BRINDLE_COMMAND;
+    const QString installed = QCoreApplication::applicationDirPath() + "/brindle";
+    if (launcher.isEmpty() && QFileInfo(installed).isExecutable())
+        launcher = installed;
     if (launcher.isEmpty()) {
         window.sendToBox->setEnabled(false);
         window.sendToBox->setToolTip(texts.sendToWithoutLauncher);

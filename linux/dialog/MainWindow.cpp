@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -53,7 +54,8 @@ bool OnWayland()
 // checkout), else where it was installed.
 QString ManualPage(const QString& page)
 {
-    for (const QString& folder : {qEnvironmentVariable("BRINDLE_MANUAL_DIR"), QString(BRINDLE_MANUAL_DIR)}) {
+    const QString installed = QCoreApplication::applicationDirPath() + "/" + BRINDLE_MANUAL_DIR;
+    for (const QString& folder : {qEnvironmentVariable("BRINDLE_MANUAL_DIR"), installed}) {
         const QString path = folder + "/" + page;
         if (QFileInfo::exists(path))
             return path;
