@@ -1,5 +1,6 @@
 // brindle on Linux: renames files and folders by the same rule as the Windows
 // program, natively, with Linux's own rules for names.
+#include "linux/Messages.h"
 #include "linux/NamedItems.h"
 #include "linux/Output.h"
 #include "linux/PosixItemStore.h"
@@ -28,7 +29,8 @@
 
 namespace {
 
-const char kUsage[] =
+// Marked for the catalogue; shown through gettext.
+const char kUsage[] = N_(
     "Usage: brindle [-a AFFIX] [-p|-s] [--add|--remove] [-n] [-v] [-0] [-l LIST]... [--] PATH...\n"
     "\n"
     "Adds AFFIX to the start or the end of each path's name, or takes it off where\n"
@@ -81,7 +83,7 @@ const char kUsage[] =
     "  3              the report could not be written: the run stopped there\n"
     "  141            standard output was closed: the run stopped there\n"
     "  130, 143, 129  the run was stopped by SIGINT, SIGTERM, SIGHUP\n"
-    "  A stopped run leaves every item at its old name or its new one.\n";
+    "  A stopped run leaves every item at its old name or its new one.\n");
 
 volatile std::sig_atomic_t stopSignal = 0;
 
@@ -150,7 +152,7 @@ void NotifyUnseen()
 int UsageError(const std::string& message)
 {
     Tell(message);
-    std::fputs("Try 'brindle --help'.\n", stderr);
+    std::fprintf(stderr, "%s\n", _("Try 'brindle --help'."));
     return 2;
 }
 
@@ -173,8 +175,8 @@ int DesktopEntries(const char* what)
     const std::string program = self;
     const std::string script = program.substr(0, program.rfind('/') + 1) + BRINDLE_LIBEXEC "/desktop-entries";
     if (program.empty() || access(script.c_str(), X_OK) != 0) {
-        Tell(std::string(what) + " is for an installed brindle (" + Shown(script) +
-             " is missing); in a checkout, run ./brindle " + what);
+        Tell(Formatted(_("%s is for an installed brindle (%s is missing); in a checkout, run ./brindle %s"), what,
+                       Shown(script).c_str(), what));
         return 2;
     }
     setenv("BRINDLE_COMMAND", self, 1);
@@ -213,7 +215,7 @@ int ParseOptions(int argc, char** argv, Options& options)
         case kAdd:
         case kRemove:
             if (options.way != AffixWay::Toggle && options.way != (letter == kAdd ? AffixWay::AddOnly : AffixWay::RemoveOnly))
-                return UsageError("--add and --remove exclude each other");
+                return UsageError(_("--add and --remove exclude each other"));
             options.way = letter == kAdd ? AffixWay::AddOnly : AffixWay::RemoveOnly;
             break;
         case 'n':
@@ -229,26 +231,28 @@ int ParseOptions(int argc, char** argv, Options& options)
             options.lists.push_back(optarg);
             break;
         case 'h':
-            std::fputs(kUsage, stdout);
+            std::fputs(_(kUsage), stdout);
             return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 3;
         case kInstall:
         case kUninstall:
             if (argc != 2)
-                return UsageError(named + " takes nothing else");
+                return UsageError(Formatted(_("%s takes nothing else"), named.c_str()));
             return DesktopEntries(named.c_str());
         case kVersion:
             std::printf("brindle %s\n", BRINDLE_VERSION);
             return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 3;
         case ':':
-            return UsageError("option " + Shown(named.compare(0, 2, "--") == 0 ? named : std::string("-") +
-                                                  static_cast<char>(optopt)) + " needs a value");
+            return UsageError(Formatted(
+                _("option %s needs a value"),
+                Shown(named.compare(0, 2, "--") == 0 ? named : std::string("-") + static_cast<char>(optopt)).c_str()));
         default:
             if (named.compare(0, 2, "--") == 0)
-                return UsageError(token.find('=') != std::string::npos && optopt
-                                      ? "option " + Shown(named) + " takes no value"
-                                      : "unknown option " + Shown(named));
-            return UsageError("unknown option " + Shown(std::string("-") + static_cast<char>(optopt)) +
-                              " (a path that starts with '-' goes after '--')");
+                return UsageError(Formatted(token.find('=') != std::string::npos && optopt
+                                                ? _("option %s takes no value")
+                                                : _("unknown option %s"),
+                                            Shown(named).c_str()));
+            return UsageError(Formatted(_("unknown option %s (a path that starts with '-' goes after '--')"),
+                                        Shown(std::string("-") + static_cast<char>(optopt)).c_str()));
         }
     }
     return -1;
@@ -283,7 +287,7 @@ int ReadLists(const Options& options, std::deque<std::string>& storage, std::vec
     for (const std::string& list : options.lists) {
         std::string& bytes = storage.emplace_back();
         if (!ReadAll(list, bytes))
-            return UsageError("cannot read the list " + Shown(list) + ": " + std::strerror(errno));
+            return UsageError(Formatted(_("cannot read the list %s: %s"), Shown(list).c_str(), std::strerror(errno)));
         const char separator = options.nul ? '\0' : '\n';
         if (!options.nul && bytes.find('\0') != std::string::npos)
             return UsageError("the list " + Shown(list) +
@@ -324,7 +328,7 @@ bool DialogAffix(std::wstring& affix, AffixPosition& position)
         const ssize_t got = read(file, image.data(), image.size());
         image.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     } else if (file >= 0) {
-        Tell("the saved settings " + Shown(path) + " are not a settings file: ignored");
+        Tell(Formatted(_("the saved settings %s are not a settings file: ignored"), Shown(path).c_str()));
     }
     if (file >= 0)
         close(file);
@@ -360,10 +364,11 @@ public:
         if (left)
             Stopped(next);
         if (output_.Error()) {
-            Tell(std::string("standard output: ") + std::strerror(output_.Error()) +
-                 (left ? "; the run stopped there, " + std::to_string(left) + " of " + std::to_string(paths_.size()) +
-                             " paths not reached (they keep their names)"
-                       : "; every path was reached, but not every line was written"));
+            Tell(left ? Formatted(_("standard output: %s; the run stopped there, %zu of %zu paths not reached (they "
+                                    "keep their names)"),
+                                  std::strerror(output_.Error()), left, paths_.size())
+                      : Formatted(_("standard output: %s; every path was reached, but not every line was written"),
+                                  std::strerror(output_.Error())));
             return output_.Error() == EPIPE ? 141 : 3;
         }
         if (stopSignal)
@@ -377,8 +382,7 @@ private:
         const char* given = paths_[i];
         std::wstring path;
         if (!named_.Path(i, given, path)) {
-            Tell(std::string(options_.dryRun ? "would keep " : "kept ") + Shown(given) +
-                 ": its name is not valid UTF-8");
+            Tell(kept_(Shown(given), _("its name is not valid UTF-8")));
             everyRenamed_ = false;
             return;
         }
@@ -405,15 +409,13 @@ private:
         const std::string given = paths_[i];
         if (result.status != ItemStatus::Kept) {
             if (result.reason == ItemReason::Done && (options_.verbose || options_.dryRun))
-                output_.Line(std::string(options_.dryRun ? "would rename " : "renamed ") + Shown(given) + " -> " +
-                             Shown(ShownNew(i, result)) +
-                             (result.affixRemoved ? " (affix taken off)" : " (affix added)"));
+                output_.Line((result.affixRemoved ? takenOff_ : added_)(Shown(given), Shown(ShownNew(i, result))));
             return;
         }
         const std::string newName = result.to.HasName() ? Shown(ShownNew(i, result)) : std::string();
         char why[4096];
-        std::snprintf(why, sizeof why, ReasonSaid(result.reason, options_.dryRun), newName.c_str());
-        Tell(std::string(options_.dryRun ? "would keep " : "kept ") + Shown(given) + ": " + why);
+        std::snprintf(why, sizeof why, _(ReasonSaid(result.reason, options_.dryRun)), newName.c_str());
+        Tell(kept_(Shown(given), why));
     }
 
     // One line for what a stop left, and each path with -v.
@@ -422,10 +424,10 @@ private:
         everyRenamed_ = false;
         if (options_.verbose)
             for (std::size_t i = next; i < paths_.size(); ++i)
-                std::fprintf(stderr, "brindle: not reached: %s\n", Shown(paths_[i]).c_str());
+                std::fprintf(stderr, "brindle: %s\n", Formatted(_("not reached: %s"), Shown(paths_[i]).c_str()).c_str());
         if (stopSignal)
-            Tell("stopped by " + std::string(strsignal(stopSignal)) + ": " + std::to_string(paths_.size() - next) +
-                 " of " + std::to_string(paths_.size()) + " paths not reached; they keep their names");
+            Tell(Formatted(_("stopped by %s: %zu of %zu paths not reached; they keep their names"),
+                           strsignal(stopSignal), paths_.size() - next, paths_.size()));
     }
 
     const Options& options_;
@@ -433,6 +435,12 @@ private:
     const CNamedItems& named_;
     CRenameRun& run_;
     COutput output_;
+    // The lines of a run, in the user's language: looked up once.
+    const CLineFormat added_{options_.dryRun ? _("would rename %s -> %s (affix added)")
+                                             : _("renamed %s -> %s (affix added)")};
+    const CLineFormat takenOff_{options_.dryRun ? _("would rename %s -> %s (affix taken off)")
+                                                : _("renamed %s -> %s (affix taken off)")};
+    const CLineFormat kept_{options_.dryRun ? _("would keep %s: %s") : _("kept %s: %s")};
     bool everyRenamed_ = true;
 };
 
@@ -441,12 +449,13 @@ private:
 bool ChooseAffix(Options& options, std::wstring& affix)
 {
     if (options.affixGiven && (!FromSystemBytes(options.affix, affix) || affix.empty())) {
-        Tell("the affix " + Shown(options.affix) + " is " +
-             (affix.empty() && !options.affix.empty() ? "not valid UTF-8" : "empty"));
+        Tell(Formatted(affix.empty() && !options.affix.empty() ? _("the affix %s is not valid UTF-8")
+                                                                : _("the affix %s is empty"),
+                       Shown(options.affix).c_str()));
         return false;
     }
     if (!options.affixGiven && !DialogAffix(affix, options.position)) {
-        Tell("no affix: give one with -a AFFIX, or set one in Brindle's dialog; nothing was renamed");
+        Tell(_("no affix: give one with -a AFFIX, or set one in Brindle's dialog; nothing was renamed"));
         return false;
     }
     if (options.position == AffixPosition::FromDialog) {
@@ -466,7 +475,7 @@ bool FindItems(const std::vector<const char*>& paths, CNamedItems& named)
         int error = 0;
         const CNamedItems::Fault fault = named.Add(path, error);
         if (fault != CNamedItems::Fault::None) {
-            Tell(Shown(path) + ": " + CNamedItems::Said(fault, error));
+            Tell(Shown(path) + ": " + _(CNamedItems::Said(fault, error).c_str()));
             found = false;
         }
     }
@@ -536,6 +545,7 @@ int main(int argc, char** argv)
 {
     // A closed output is a failed write, said and acted on, not a death.
     std::signal(SIGPIPE, SIG_IGN);
+    UseTheUsersLanguage();
     Options options;
     if (const int status = ParseOptions(argc, argv, options); status >= 0)
         return status;
@@ -546,7 +556,7 @@ int main(int argc, char** argv)
     if (const int status = ReadLists(options, listed, paths); status >= 0)
         return status;
     if (paths.empty())
-        return UsageError("no path to rename");
+        return UsageError(_("no path to rename"));
     // Every argument is checked before anything is renamed. (Never freed,
     // as the run.)
     static CNamedItems& named = *new CNamedItems;

@@ -1,5 +1,7 @@
 #include "linux/NamedItems.h"
 
+#include "linux/Messages.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -208,23 +210,23 @@ std::string CNamedItems::Said(Fault fault, int error)
 {
     switch (fault) {
     case Fault::Nothing:
-        return "names no file or folder that can be renamed";
+        return N_("names no file or folder that can be renamed");
     case Fault::DotName:
-        return "'.' and '..' name a folder by where it is: name it by its own name";
+        return N_("'.' and '..' name a folder by where it is: name it by its own name");
     case Fault::LinkSlash:
-        return "a link followed by '/' names the folder it leads to, which is not renamed through a link: "
-               "name the link without the '/', or the folder itself";
+        return N_("a link followed by '/' names the folder it leads to, which is not renamed through a link: "
+               "name the link without the '/', or the folder itself");
     case Fault::System:
     case Fault::None:
         break;
     }
     switch (error) {
     case ENOENT:
-        return "no such file or folder";
+        return N_("no such file or folder");
     case EACCES:
-        return "permission denied";
+        return N_("permission denied");
     case ENOTDIR:
-        return "not a folder";
+        return N_("not a folder");
     default:
         return std::strerror(error);
     }

@@ -1,5 +1,7 @@
 #include "linux/Text.h"
 
+#include "linux/Messages.h"
+
 #include "app/core/PathList.h"
 
 #include <unicode/unorm2.h>
@@ -32,8 +34,10 @@ public:
         nfc_ = get && normalize_ ? get(&status) : nullptr;
         if (!nfc_ || U_FAILURE(status)) {
             nfc_ = nullptr;
-            std::fprintf(stderr, "brindle: ICU (libicuuc.so.%s) cannot be loaded: names are compared as spelled\n",
-                         U_ICU_VERSION_SHORT);
+            std::fprintf(stderr, "brindle: %s\n",
+                         Formatted(_("ICU (libicuuc.so.%s) cannot be loaded: names are compared as spelled"),
+                                   U_ICU_VERSION_SHORT)
+                             .c_str());
         }
     }
     // The composed units, or false.

@@ -38,6 +38,27 @@ names() { find . -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort; }
     [ "$(names)" = "$(printf '%s\n' -pics ics)" ]
 }
 
+@test "messages in the locale's language: Japanese under ja_JP.UTF-8, English elsewhere; each has its Japanese" {
+    locale -a | grep -qix 'ja_JP.utf-\?8' || skip "needs the ja_JP.UTF-8 locale"
+    touch a x_a b
+    LC_ALL=ja_JP.UTF-8 run brindle -v -a x_ -p a b
+    [ "$status" -eq 1 ]
+    [[ $output == *"brindle: 'a' はそのままです: 'x_a' がすでにあります"* ]]
+    [[ $output == *"'b' -> 'x_b' に変更しました (追加)"* ]]
+    LANG=ja_JP.UTF-8 LC_ALL='' run brindle -q
+    [ "$status" -eq 2 ]
+    [[ $output == *"不明なオプション '-q'"* ]]
+    LC_ALL=ja_JP.UTF-8 BRINDLE_LOCALE_DIR=$TREE/build/linux/locale run "$TREE/build/linux/brindle" --help
+    [[ ${lines[0]} == 使い方:* ]]
+    LC_ALL=C.UTF-8 run brindle -n -a x_ -p x_b
+    [ "$output" = "would rename 'x_b' -> 'b' (affix taken off)" ]
+    # Every message the program can say is in the Japanese catalogue.
+    local repo
+    repo=$(cd "$BATS_TEST_DIRNAME/.." && pwd)
+    "$repo/scripts/update-translations" "$BATS_TEST_TMPDIR/fresh.pot"
+    msgcmp "$repo/linux/po/ja.po" "$BATS_TEST_TMPDIR/fresh.pot"
+}
+
 @test "names with dashes, spaces, quotes and any script are renamed and come back" {
     local given=(-pics "two words.txt" "it's.txt" "日本語 😀.txt" "-" "a -p b")
     touch -- "${given[@]/#/./}"

@@ -27,7 +27,7 @@ build_dialog() {
     log=$(mktemp) || return 1
     # Configured again where Qt was installed after the last configure.
     (cd "$repo" && { grep -qs '^Qt6_DIR:PATH=/' build/linux/CMakeCache.txt || cmake --preset linux; } &&
-        cmake --build --preset linux --target brindle_dialog) >"$log" 2>&1 || status=$?
+        cmake --build --preset linux --target brindle_dialog brindle_catalogues) >"$log" 2>&1 || status=$?
     exec 9>&-
     if [ $status -ne 0 ] || [ ! -x "$dialog" ]; then
         cat "$log" >&2
@@ -49,5 +49,6 @@ open_native_dialog() {
     build_dialog || return 1
     if [ "${caller_locale[0]}" = -u ]; then unset LC_ALL; else export "${caller_locale[0]}"; fi
     BRINDLE_LAUNCHER=$repo/brindle BRINDLE_FALLBACK_SETTINGS=$settings BRINDLE_MANUAL_DIR=$repo/build/linux/Manual \
+        BRINDLE_LOCALE_DIR=$repo/build/linux/locale \
         exec "$dialog"
 }

@@ -46,7 +46,7 @@ build_native() {
     say "building brindle ..."
     local log status=0
     log=$(mktemp) || return 2
-    (cd "$repo" && cmake --preset linux && cmake --build --preset linux --target brindle_native) >"$log" 2>&1 || status=$?
+    (cd "$repo" && cmake --preset linux && cmake --build --preset linux --target brindle_native brindle_catalogues) >"$log" 2>&1 || status=$?
     if [ $status -ne 0 ] || [ ! -x "$native" ]; then
         cat "$log" >&2
         rm -f "$log"
@@ -64,7 +64,7 @@ build_native() {
 # it did itself, on a notification too where there is no terminal.
 rename_paths() {
     build_native || return $?
-    export BRINDLE_FALLBACK_SETTINGS=$settings
+    export BRINDLE_FALLBACK_SETTINGS=$settings BRINDLE_LOCALE_DIR=$repo/build/linux/locale
     if [ "${caller_locale[0]}" = -u ]; then unset LC_ALL; else export "${caller_locale[0]}"; fi
     exec "$native" "$@"
 }

@@ -1,6 +1,7 @@
 // The dialog's native Linux program: with no paths, the window (or the one
 // already open, brought to the front); with paths, renames them with the
 // affix and position the dialog last saved, shows nothing, and ends.
+#include "linux/Messages.h"
 #include "linux/SettingsPlace.h"
 #include "linux/dialog/DialogSettings.h"
 #include "linux/dialog/DialogTexts.h"
@@ -96,6 +97,7 @@ public:
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    UseTheUsersLanguage();
     QApplication::setApplicationName("brindle");
     QApplication::setDesktopFileName("brindle");
     const DialogTexts& texts = TextsFor(JapaneseDesktop());

@@ -1,6 +1,7 @@
 #include "linux/dialog/MainWindow.h"
 
 #include "app/core/AffixRule.h"
+#include "linux/Messages.h"
 #include "linux/PosixItemStore.h"
 #include "linux/Text.h"
 #include "linux/dialog/DropRename.h"
@@ -250,13 +251,13 @@ bool CMainWindow::RenameFiles(const std::vector<std::string>& paths)
                                            LocalNow());
     QStringList lines{texts_.renamed.arg(done.Renamed()).arg(paths.size())};
     for (const DropOutcome::Unnamed& unnamed : done.unnamed)
-        lines << texts_.kept.arg(Readable(unnamed.path), QString::fromStdString(unnamed.why));
+        lines << texts_.kept.arg(Readable(unnamed.path), QString::fromUtf8(_(unnamed.why.c_str())));
     for (const ItemResult& result : done.results) {
         if (result.status != ItemStatus::Kept)
             continue;
         const std::string newName = result.to.HasName() ? Shown(SystemBytes(result.to.Name())) : std::string();
         char why[4096];
-        std::snprintf(why, sizeof why, ReasonSaid(result.reason, false), newName.c_str());
+        std::snprintf(why, sizeof why, _(ReasonSaid(result.reason, false)), newName.c_str());
         lines << texts_.kept.arg(Readable(SystemBytes(result.from.Full())), QString::fromUtf8(why));
     }
     std::vector<ItemResult> moved;
@@ -290,7 +291,7 @@ void CMainWindow::UndoLastDrop()
             continue;
         }
         char why[4096];
-        std::snprintf(why, sizeof why, ReasonSaid(result.reason, false), "");
+        std::snprintf(why, sizeof why, _(ReasonSaid(result.reason, false)), "");
         lines << texts_.kept.arg(Readable(SystemBytes(result.from.Full())), QString::fromUtf8(why));
     }
     lines.prepend(texts_.undone.arg(back).arg(undone.size()));

@@ -19,6 +19,10 @@ make_launcher_tree() {
     # The native program the test run builds (the native workflow's, under
     # the sanitizers), else the one the launcher runs.
     cp "${BRINDLE_PROGRAM:-$repo/build/linux/brindle}" "$1/build/linux/brindle"
+    # Its messages' catalogues (those of the native workflow's build where it
+    # names them).
+    local catalogues=${BRINDLE_CATALOGUES:-$repo/build/linux/locale}
+    if [ -d "$catalogues" ]; then cp -r "$catalogues" "$1/build/linux/locale"; fi
     if [ -e "$repo/build/linux/brindle-dialog" ]; then
         cp "$repo/build/linux/brindle-dialog" "$1/build/linux/"
     fi
