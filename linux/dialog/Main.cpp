@@ -113,7 +113,13 @@ int main(int argc, char** argv)
             paths.emplace_back(argv[i]);
         CMainWindow window(texts, state);
         const bool renamed = window.RenameFiles(paths);
-        std::fprintf(stderr, "%s\n", window.outcome->toolTip().toUtf8().constData());
+        const QString said = window.outcome->toolTip();
+        std::fprintf(stderr, "%s\n", said.toUtf8().constData());
+        // Opened from a file manager there is no terminal: what kept its
+        // name is said in a notification too (notify-send reads backslashes).
+        if (!renamed && !isatty(STDERR_FILENO))
+            QProcess::execute("notify-send", {"--app-name=Brindle", "--icon=brindle", "Brindle",
+                                              QString(said).replace("\\", "\\\\")});
         return renamed ? 0 : 1;
     }
 
