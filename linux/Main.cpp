@@ -502,15 +502,6 @@ std::size_t FoldersToHold()
     return folders;
 }
 
-// The clock's time, once for the whole run.
-TagTime Now()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local = {};
-    localtime_r(&now, &local);
-    return TagTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
-}
-
 // Ctrl-C, SIGTERM and SIGHUP stop the run between two items.
 void StopBetweenItems()
 {
@@ -525,7 +516,7 @@ void StopBetweenItems()
 int Rename(const Options& options, const std::wstring& affix, const std::vector<const char*>& paths,
            const CNamedItems& named)
 {
-    CAffixRule rule(affix, Now(), options.position, ComposeCanonically);
+    CAffixRule rule(affix, LocalNow(), options.position, ComposeCanonically);
     rule.SetWay(options.way);
     rule.KeepOtherForms(true);
     // Never freed: the process ends with the run, and freeing its record of

@@ -496,10 +496,21 @@ ItemReason CPosixItemStore::Move(COpenedItem& item, const CItemPath& from, const
 
 bool CPosixItemStore::LocalTime(const COpenedItem& item, TagTime& time) const
 {
-    const std::time_t written = static_cast<std::time_t>(item.written);
+    return LocalTimeOf(static_cast<std::time_t>(item.written), time);
+}
+
+bool LocalTimeOf(std::time_t moment, TagTime& time)
+{
     std::tm local;
-    if (!localtime_r(&written, &local))
+    if (!localtime_r(&moment, &local))
         return false;
     time = TagTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
     return true;
+}
+
+TagTime LocalNow()
+{
+    TagTime now;
+    LocalTimeOf(std::time(nullptr), now);
+    return now;
 }

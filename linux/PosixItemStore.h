@@ -2,6 +2,7 @@
 
 #include "app/core/ItemStore.h"
 
+#include <ctime>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -106,6 +107,11 @@ private:
     std::size_t holdAtMost_ = 256;
     std::unordered_set<int> borrowed_;  // the finder's descriptors: it closes them
 };
+
+// A moment as the tags read it, in the local time zone; the clock's time,
+// once for a whole run.
+bool LocalTimeOf(std::time_t moment, TagTime& time);
+TagTime LocalNow();
 
 // A path's bytes for the system; a name's text back from them (false when
 // they are not UTF-8).

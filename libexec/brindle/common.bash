@@ -83,6 +83,16 @@ need_packages() {
     packages_current "$1" || "$repo/scripts/setup-deps" "--$1"
 }
 
+# False, having said why, where CMake cannot build in the checkout: a ';' in
+# its path reads as a list.
+buildable_checkout() {
+    case $repo in *';'*)
+        say "the checkout's path $(shown "$repo") holds ';', which CMake reads as a list: move it to another folder"
+        return 1
+        ;;
+    esac
+}
+
 # Whether a build output is older than anything in the folders it is made of.
 stale() {
     local output=$1

@@ -9,11 +9,7 @@ source "${BASH_SOURCE[0]%/*}/shared.bash"
 # Builds the dialog where it is missing or stale; false, having said why,
 # when it cannot be built. One build at a time, as for the command line.
 build_dialog() {
-    case $repo in *';'*)
-        say "the checkout's path $(shown "$repo") holds ';', which CMake reads as a list: move it to another folder"
-        return 1
-        ;;
-    esac
+    buildable_checkout || return 1
     need_packages dialog || return 1
     stale "$dialog" app/core linux settings shell cmake CMakeLists.txt CMakePresets.json || return 0
     if ! mkdir -p "$repo/build" 2>/dev/null || ! { exec 9>>"$repo/build/.build-lock"; } 2>/dev/null; then

@@ -17,11 +17,7 @@ native_sources() {
 # it, then finds the program current. (The build moves a whole program into
 # place: a run never starts one half written.)
 build_native() {
-    case $repo in *';'*)
-        say "the checkout's path $(shown "$repo") holds ';', which CMake reads as a list: move it to another folder"
-        return 2
-        ;;
-    esac
+    buildable_checkout || return 2
     need_packages native || return 2
     native_fresh && return 0
     local stamp=$repo/build/linux/brindle.sources sources

@@ -7,7 +7,6 @@
 #include "linux/Text.h"
 
 #include <algorithm>
-#include <ctime>
 
 std::size_t DropOutcome::Renamed() const
 {
@@ -53,12 +52,4 @@ std::vector<ItemResult> UndoDrop(const std::vector<ItemResult>& renamed)
         if (item->Moved())
             undone.push_back(RenameBack(store, *item));
     return undone;
-}
-
-TagTime LocalNow()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local = {};
-    localtime_r(&now, &local);
-    return TagTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
 }

@@ -27,5 +27,3 @@ DropOutcome RenameDropped(const std::vector<std::string>& paths, const std::wstr
 // Gives the items a drop renamed their names back, last first, each only
 // where it is still the item renamed and its old name is free.
 std::vector<ItemResult> UndoDrop(const std::vector<ItemResult>& renamed);
-// The clock's time, for a drop's tags.
-TagTime LocalNow();
