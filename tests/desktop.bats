@@ -99,7 +99,8 @@ close_dialog() {
     # No terminal to say it in: a kept item is named in a notification.
     mkdir bin && touch taken.txt s_taken.txt
     printf '#!/bin/sh\nprintf "%%s|" "$@" >"%s/notified"\n' "$PWD" >bin/notify-send && chmod +x bin/notify-send
-    PATH=$PWD/bin:$PATH gio launch "$XDG_DATA_HOME/Thunar/sendto/brindle.desktop" "$PWD/taken.txt"
+    # (In English: the suite runs in a Japanese locale.)
+    LC_ALL=C.UTF-8 PATH=$PWD/bin:$PATH gio launch "$XDG_DATA_HOME/Thunar/sendto/brindle.desktop" "$PWD/taken.txt"
     for ((i = 0; i < 60; i++)); do [ -e notified ] && break; sleep 1; done
     [[ $(cat notified) == "--app-name=Brindle|--icon=brindle|Brindle|kept '$PWD/taken.txt': '$PWD/s_taken.txt' exists|" ]]
 

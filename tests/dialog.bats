@@ -41,7 +41,7 @@ brindle() { "$TREE/brindle" "$@" 3>&-; }
 
     DISPLAY=$DIALOG_DISPLAY "$TREE/brindle" --windows >/dev/null 2>&1 3>&- &
     local dialog=$!
-    DISPLAY=$DIALOG_DISPLAY wait_for_window Brindle 90 >/dev/null
+    DISPLAY=$DIALOG_DISPLAY wait_for_window Brindle 300 >/dev/null
 
     SECONDS=0
     run timeout 30 "$TREE/brindle" -a n_ -p two.txt n_one.txt 3>&-
