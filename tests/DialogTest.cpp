@@ -207,7 +207,7 @@ TEST_F(Dialog, ControlsShowTheSavedStateAndGiveItBack)
     EXPECT_EQ(window.affixBox->currentText().toStdWString(), saved.affix);
 }
 
-TEST_F(Dialog, ADropEventRenamesLocalItemsAndNamesWhatItRefused)
+TEST_F(Dialog, ADropAnywhereRenamesLocalItemsAndNamesWhatItRefused)
 {
     Touch("dropped.txt");
     DialogState state;
@@ -215,12 +215,16 @@ TEST_F(Dialog, ADropEventRenamesLocalItemsAndNamesWhatItRefused)
     CMainWindow window(TextsFor(false), state);
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(folder.path() + "/dropped.txt"), QUrl("sftp://host/file")});
-    // As a drag arrives: entered first, which makes the window the drop's target.
+    data.setText(folder.path() + "/dropped.txt");  // as file managers offer it too
+    // As a drag arrives over the affix text: entered first, which makes the
+    // window (not the text field) the drop's target.
+    QWidget* field = window.affixBox->lineEdit();
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &enter);
+    QApplication::sendEvent(field, &enter);
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &drop);
+    QApplication::sendEvent(field, &drop);
+    EXPECT_EQ(window.affixBox->currentText(), "d_");
     EXPECT_TRUE(Exists("d_dropped.txt")) << window.outcome->toolTip().toStdString();
     EXPECT_TRUE(window.outcome->text().startsWith("Renamed 1 of 1.")) << window.outcome->text().toStdString();
     EXPECT_TRUE(window.outcome->text().contains("Not a file on this computer: sftp://host/file"));

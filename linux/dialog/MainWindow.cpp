@@ -80,6 +80,10 @@ void CMainWindow::Build(const DialogState& state)
     affixBox = new QComboBox(this);
     affixBox->setEditable(true);
     affixBox->setInsertPolicy(QComboBox::NoInsert);
+    // Files dropped on the affix text are renamed, as anywhere on the window:
+    // the text field would otherwise take their paths as text.
+    affixBox->setAcceptDrops(false);
+    affixBox->lineEdit()->setAcceptDrops(false);
     affixBox->setAccessibleName(QString(texts_.affix).remove('&').remove(':'));
     affixLabel->setBuddy(affixBox);
     for (const std::wstring& item : state.history)
