@@ -4,17 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-
-std::string Utf8(const std::wstring& name)
-{
-    std::string bytes;
-    AppendAsUtf8(name, bytes);
-    return bytes;
-}
-
-}  // namespace
-
 CFolderNames::CFolderNames(const std::vector<std::wstring>& names, KeyOf key) : key_(std::move(key))
 {
     entries_.reserve(names.size());
@@ -85,4 +74,12 @@ void CFolderNames::Add(const std::wstring& name, std::size_t result)
     present_[name] = entries_.size();
     byKey_[key_(name)].push_back(entries_.size());
     entries_.push_back(Entry{name, State::Added, result});
+}
+
+// A name's UTF-8, in a buffer kept for it: looking a name up allocates nothing.
+const std::string& CFolderNames::Utf8(const std::wstring& name) const
+{
+    utf8_.clear();
+    AppendAsUtf8(name, utf8_);
+    return utf8_;
 }

@@ -63,5 +63,7 @@ private:
         State state;
     };
     boost::unordered_flat_map<std::string, Change> changed_;
+    const std::string& Utf8(const std::wstring& name) const;
+    mutable std::string utf8_;
     mutable Entry found_;
 };

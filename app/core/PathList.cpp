@@ -81,8 +81,16 @@ std::size_t Utf8Size(wchar_t c)
 
 void AppendAsUtf8(const std::wstring& text, std::string& out)
 {
-    out.reserve(out.size() + text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    // Most names are ASCII: their characters are copied in one pass.
+    const std::size_t start = out.size();
+    out.resize(start + text.size());
+    std::size_t ascii = 0;
+    while (ascii < text.size() && static_cast<char32_t>(text[ascii]) < 0x80) {
+        out[start + ascii] = static_cast<char>(text[ascii]);
+        ++ascii;
+    }
+    out.resize(start + ascii);
+    for (std::size_t i = ascii; i < text.size(); ++i) {
         char32_t value = static_cast<char32_t>(text[i]);
         if (value < 0x80) {
             out.push_back(static_cast<char>(value));
