@@ -70,8 +70,10 @@ teardown() {
     # This user's file managers' entries run the installed command.
     HOME=$BATS_TEST_TMPDIR/home XDG_DATA_HOME='' XDG_CONFIG_HOME='' run /usr/bin/brindle --install
     [ "$status" -eq 0 ]
-    grep -q '/usr/bin/brindle' "$BATS_TEST_TMPDIR/home/.local/share/Thunar/sendto/brindle.desktop"
-    [ ! -e "$BATS_TEST_TMPDIR/home/.local/share/applications/brindle.desktop" ]
+    grep -qx "launcher='/usr/bin/brindle'" "$BATS_TEST_TMPDIR/home/.local/share/nautilus/scripts/Brindle"
+    grep -qx "launcher='/usr/bin/brindle'" "$BATS_TEST_TMPDIR/home/.config/caja/scripts/Brindle"
+    # What the package ships (application entry, Thunar's, Dolphin's, Nemo's) is not written again.
+    [ "$(find "$BATS_TEST_TMPDIR/home" -type f ! -name installed-files | wc -l)" -eq 2 ]
     HOME=$BATS_TEST_TMPDIR/home XDG_DATA_HOME='' XDG_CONFIG_HOME='' run /usr/bin/brindle --uninstall
     [ "$status" -eq 0 ]
     [ -z "$(find "$BATS_TEST_TMPDIR/home" -type f)" ]

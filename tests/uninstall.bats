@@ -26,4 +26,12 @@ setup() {
     run "$TREE/brindle" --uninstall
     [ "$status" -eq 0 ]
     [[ $output == *"nothing was installed"* ]]
+
+    # A script of the user's own is kept; the next ones still run the launcher.
+    mkdir -p "$HOME/.local/share/nautilus/scripts" && echo mine >"$HOME/.local/share/nautilus/scripts/Brindle"
+    run "$TREE/brindle" --install
+    [ "$status" -eq 0 ]
+    [[ $output == *"kept '$HOME/.local/share/nautilus/scripts/Brindle'"* ]]
+    grep -qx "launcher='$TREE/brindle'" "$HOME/.local/share/nemo/scripts/Brindle"
+    grep -qx "launcher='$TREE/brindle'" "$HOME/.config/caja/scripts/Brindle"
 }

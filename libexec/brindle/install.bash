@@ -114,43 +114,24 @@ EOT
 # The "send to" entries of Thunar, Dolphin, Nautilus, Nemo and Caja.
 write_file_manager_entries() {
     local data=$1 config=$2 folder manager
-    # Thunar's Send To menu.
-    exec_line %F
-    install_file "$data/Thunar/sendto/brindle.desktop" 644 <<EOT || return 1
-[Desktop Entry]
-Type=Application
-Version=1.0
-Name=Brindle
-Comment=Rename with Brindle's last affix
-Icon=brindle
-Exec=$REPLY
-EOT
-    # Dolphin's context menu: KDE runs only service menus that are executable.
-    install_file "$data/kio/servicemenus/brindle.desktop" 755 <<EOT || return 1
-[Desktop Entry]
-Type=Service
-Name=Brindle
-MimeType=all/all;
-Actions=brindle;
-X-KDE-ServiceTypes=KonqPopupMenu/Plugin
-
-[Desktop Action brindle]
-Name=Brindle
-Icon=brindle
-Exec=$REPLY
-EOT
+    # An installation ships Thunar's, Dolphin's and Nemo's entries itself:
+    # only Nautilus and Caja read scripts from the user's folders alone.
+    [ -n "${installed:-}" ] || shipped_entries "$data" || return 1
     # Nautilus, Nemo and Caja run the scripts in their folders. The
     # arguments they pass lose every % sequence ("100% sure.txt" arrives as
     # "100sure.txt"); their list of the selected paths, one a line, does not.
     sh_quoted "$scripts/notify"
     local notifier=$REPLY
     sh_quoted "$launcher"
+    # Kept apart from REPLY, which a kept file's message overwrites.
+    local quoted_launcher=$REPLY
     for folder in "$data/nautilus/scripts:NAUTILUS" "$data/nemo/scripts:NEMO" "$config/caja/scripts:CAJA"; do
         manager=${folder##*:} folder=${folder%:*}
+        [ -z "${installed:-}" ] || [ "$manager" != NEMO ] || continue
         install_file "$folder/Brindle" 755 <<EOT || return 1
 #!/bin/sh
 # Renames the selected items with Brindle's last affix and position.
-launcher=$REPLY
+launcher=$quoted_launcher
 notifier=$notifier
 selected=\${${manager}_SCRIPT_SELECTED_FILE_PATHS:-}
 # A name with a line break cannot be told apart in that list (a final one
@@ -182,6 +163,36 @@ fi
 exec "\$launcher" -- "\$@"
 EOT
     done
+}
+
+# Thunar's and Dolphin's entries, which an installation ships.
+shipped_entries() {
+    local data=$1
+    # Thunar's Send To menu.
+    exec_line %F
+    install_file "$data/Thunar/sendto/brindle.desktop" 644 <<EOT || return 1
+[Desktop Entry]
+Type=Application
+Version=1.0
+Name=Brindle
+Comment=Rename with Brindle's last affix
+Icon=brindle
+Exec=$REPLY
+EOT
+    # Dolphin's context menu: KDE runs only service menus that are executable.
+    install_file "$data/kio/servicemenus/brindle.desktop" 755 <<EOT || return 1
+[Desktop Entry]
+Type=Service
+Name=Brindle
+MimeType=all/all;
+Actions=brindle;
+X-KDE-ServiceTypes=KonqPopupMenu/Plugin
+
+[Desktop Action brindle]
+Name=Brindle
+Icon=brindle
+Exec=$REPLY
+EOT
 }
 
 # Each path of a record, one a line (for the terminal).
