@@ -5,10 +5,38 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <unistd.h>
+
+namespace {
+
+bool translating = false;
+
+// The locale messages are shown in, as the variables name it: the C locale
+// (and its UTF-8 form) has no catalogue, and gettext ignores LANGUAGE there.
+bool MessagesInC()
+{
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) {
+            const std::string locale = value;
+            return locale == "C" || locale == "POSIX" || locale.rfind("C.", 0) == 0;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+const char* Translated(const char* text)
+{
+    return translating ? gettext(text) : text;
+}
 
 void UseTheUsersLanguage()
 {
+    if (MessagesInC())
+        return;
     // Only messages: the program reads names as bytes, whatever the locale.
     std::setlocale(LC_MESSAGES, "");
     const char* given = std::getenv("BRINDLE_LOCALE_DIR");
@@ -23,6 +51,7 @@ void UseTheUsersLanguage()
     // UTF-8 whatever the locale's character set: names are shown as UTF-8.
     bind_textdomain_codeset("brindle", "UTF-8");
     textdomain("brindle");
+    translating = true;
 }
 
 std::string Formatted(const char* format, ...)

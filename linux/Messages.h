@@ -7,13 +7,16 @@
 
 // A message in the user's language (gettext's catalogue "brindle"); as
 // written, in English, where there is none for it.
-#define _(text) gettext(text)
+#define _(text) Translated(text)
+const char* Translated(const char* text) __attribute__((format_arg(1)));
 // A text marked for the catalogue where it is written, looked up where used.
 #define N_(text) text
 
 // Speaks the language of the user's locale for messages, whatever the
 // locale's other parts: the catalogue is found beside the program where it
 // was installed, or at $BRINDLE_LOCALE_DIR (the launcher names the built one).
+// A run in the C locale (or none) loads nothing: its messages are the ones
+// written.
 void UseTheUsersLanguage();
 // printf's formatting, into a string.
 std::string Formatted(const char* format, ...) __attribute__((format(printf, 1, 2)));

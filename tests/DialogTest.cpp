@@ -1,6 +1,7 @@
 // The native Linux dialog, offscreen: its settings beside brindle.exe's, the
 // history rule, tags at the caret, dropped URIs, drops renamed and undone,
 // and its texts against brindle.exe's resources.
+#include "linux/SettingsPlace.h"
 #include "linux/dialog/DialogSettings.h"
 #include "linux/dialog/DialogTexts.h"
 #include "linux/dialog/DroppedUris.h"
@@ -228,6 +229,30 @@ TEST_F(Dialog, ADropAnywhereRenamesLocalItemsAndNamesWhatItRefused)
     EXPECT_TRUE(Exists("d_dropped.txt")) << window.outcome->toolTip().toStdString();
     EXPECT_TRUE(window.outcome->text().startsWith("Renamed 1 of 1.")) << window.outcome->text().toStdString();
     EXPECT_TRUE(window.outcome->text().contains("Not a file on this computer: sftp://host/file"));
+}
+
+// Where the settings live, as the XDG rules read the variables.
+TEST_F(Dialog, SettingsLiveWhereXdgSays)
+{
+    struct Row {
+        const char *config, *home, *path;
+    } rows[] = {
+        {"/x/config", "/home/u", "/x/config/brindle/brindle.dat"},
+        {"relative", "/home/u", "/home/u/.config/brindle/brindle.dat"},
+        {"", "/home/u", "/home/u/.config/brindle/brindle.dat"},
+        {nullptr, "/home/u", "/home/u/.config/brindle/brindle.dat"},
+        {nullptr, nullptr, ""},
+        {"", "relative", ""},
+    };
+    const bool hadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME"), home = qgetenv("HOME");
+    for (const Row& row : rows) {
+        row.config ? qputenv("XDG_CONFIG_HOME", row.config) : qunsetenv("XDG_CONFIG_HOME");
+        row.home ? qputenv("HOME", row.home) : qunsetenv("HOME");
+        EXPECT_EQ(DialogSettingsPath(), row.path) << (row.config ? row.config : "(unset)");
+    }
+    hadConfig ? qputenv("XDG_CONFIG_HOME", config) : qunsetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home);
 }
 
 // Each face's texts are brindle.exe's, in its resources' language block.

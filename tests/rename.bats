@@ -52,11 +52,43 @@ names() { find . -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort; }
     [[ ${lines[0]} == 使い方:* ]]
     LC_ALL=C.UTF-8 run brindle -n -a x_ -p x_b
     [ "$output" = "would rename 'x_b' -> 'b' (affix taken off)" ]
+    # The first of LC_ALL, LC_MESSAGES and LANG that is set decides; LANGUAGE
+    # counts only where that is not the C locale.
+    local row
+    for row in "LC_ALL=C LANG=ja_JP.UTF-8:en" "LC_MESSAGES=ja_JP.UTF-8 LANG=C:ja" "LANGUAGE=ja LANG=C.UTF-8:en" \
+        "LANGUAGE=ja LANG=en_US.UTF-8:ja" "LC_ALL= LC_MESSAGES= LANG=:en"; do
+        # shellcheck disable=SC2086 # the row's assignments
+        run env -u LC_ALL -u LC_MESSAGES -u LANGUAGE ${row%:*} "$TREE/brindle" -q
+        if [ "${row##*:}" = ja ]; then [[ $output == *"不明なオプション"* ]]; else [[ $output == *"unknown option"* ]]; fi
+    done
     # Every message the program can say is in the Japanese catalogue.
     local repo
     repo=$(cd "$BATS_TEST_DIRNAME/.." && pwd)
     "$repo/scripts/update-translations" "$BATS_TEST_TMPDIR/fresh.pot"
     msgcmp "$repo/linux/po/ja.po" "$BATS_TEST_TMPDIR/fresh.pot"
+}
+
+@test "the default affix: \$BRINDLE_SETTINGS, else the dialog's own settings, else brindle.exe's" {
+    local seeds
+    seeds=$(cd "$BATS_TEST_DIRNAME/fuzz/seeds/settings_load" && pwd)
+    # A tree of this test's own: the file's shared tree holds no settings.
+    local own=$BATS_TEST_TMPDIR/tree
+    make_launcher_tree "$own"
+    cp "$seeds/program-tree.dat" "$own/build/windows/brindle.dat"
+    touch f
+    export XDG_CONFIG_HOME=$BATS_TEST_TMPDIR/config
+    run "$own/brindle" -n f
+    [[ $output =~ ^"would rename 'f' -> '"[0-9]{6}_f"' (affix added)"$ ]]
+    # The dialog's own file, here one with no affix, comes first.
+    mkdir -p "$XDG_CONFIG_HOME/brindle" && cp "$seeds/worked-example.dat" "$XDG_CONFIG_HOME/brindle/brindle.dat"
+    run "$own/brindle" -n f
+    [ "$status" -eq 2 ]
+    [[ $output == *"no affix"* ]]
+    BRINDLE_SETTINGS=$seeds/program-tree.dat run "$own/brindle" -n f
+    [ "$status" -eq 0 ]
+    # A relative XDG_CONFIG_HOME is ignored: ~/.config, here without a file.
+    HOME=$BATS_TEST_TMPDIR/home XDG_CONFIG_HOME=config run "$own/brindle" -n f
+    [ "$status" -eq 0 ]
 }
 
 @test "names with dashes, spaces, quotes and any script are renamed and come back" {

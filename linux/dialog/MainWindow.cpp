@@ -162,7 +162,7 @@ void CMainWindow::Build(const DialogState& state)
     undoAction = new QAction(QString(texts_.undo).section('\t', 0, 0), this);
     undoAction->setShortcut(QKeySequence::Undo);
     undoAction->setEnabled(false);
-    connect(undoAction, &QAction::triggered, this, &CMainWindow::UndoLastDrop);
+    connect(undoAction, &QAction::triggered, this, [this] { Guarded([this] { UndoLastDrop(); }); });
     addAction(undoAction);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
@@ -321,9 +321,25 @@ void CMainWindow::dragEnterEvent(QDragEnterEvent* event)
 
 void CMainWindow::dropEvent(QDropEvent* event)
 {
-    QStringList refused;
-    const std::vector<std::string> paths = LocalPaths(event->mimeData()->urls(), refused);
     event->acceptProposedAction();
+    Guarded([this, event] { RenameFromDrop(*event->mimeData()); });
+}
+
+// Nothing may leave an event handler by an exception (Qt cannot pass one on):
+// what stopped a drop or an undo is said in the window instead.
+void CMainWindow::Guarded(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const std::exception& error) {
+        Say({QString::fromUtf8(error.what())});
+    }
+}
+
+void CMainWindow::RenameFromDrop(const QMimeData& dropped)
+{
+    QStringList refused;
+    const std::vector<std::string> paths = LocalPaths(dropped.urls(), refused);
     if (!paths.empty())
         RenameFiles(paths);
     if (!refused.isEmpty()) {

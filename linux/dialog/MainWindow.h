@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QMimeData;
 class QRadioButton;
 class QToolButton;
 
@@ -67,6 +69,9 @@ private:
     void ApplyTopMost(bool on);
     int HistoryLimit() const;
     void Say(const QStringList& lines);
+    void Guarded(const std::function<void()>& work);
+    // Renames what a drop names; says what it refused.
+    void RenameFromDrop(const QMimeData& dropped);
 
     const DialogTexts& texts_;
     int insertPos_ = 0;
