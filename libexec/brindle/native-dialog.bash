@@ -11,13 +11,19 @@ source "${BASH_SOURCE[0]%/*}/shared.bash"
 build_dialog() {
     buildable_checkout || return 1
     need_packages dialog || return 1
-    stale "$dialog" app/core linux settings shell cmake CMakeLists.txt CMakePresets.json || return 0
+    local sources=(app/core linux settings shell resources/Manual cmake CMakeLists.txt CMakePresets.json)
+    stale "$dialog" "${sources[@]}" || return 0
     if ! mkdir -p "$repo/build" 2>/dev/null || ! { exec 9>>"$repo/build/.build-lock"; } 2>/dev/null; then
         [ -x "$dialog" ] && return 0
         say "the checkout cannot be written, and the dialog was never built in it"
         return 1
     fi
     flock 9
+    # Built meanwhile by a start that held the lock first.
+    if ! stale "$dialog" "${sources[@]}"; then
+        exec 9>&-
+        return 0
+    fi
     say "building the dialog ..."
     local log status=0
     log=$(mktemp) || return 1
